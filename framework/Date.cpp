@@ -1,0 +1,31 @@
+#include "framework/Date.h"
+
+#include <cmath>
+#include <gmime/gmime.h>
+#include <limits>
+#include <mutex>
+
+namespace fw {
+
+bool parseDate(const String& text, Ref<Date>& result) {
+    static std::once_flag once;
+    std::call_once(once, [] { g_mime_init(); });
+    std::string bytes = text.Bytes();
+    if (bytes.find('\0') != std::string::npos) return false;
+    GDateTime* parsed = g_mime_utils_header_decode_date(bytes.c_str());
+    if (!parsed) return false;
+    const double unix = static_cast<double>(g_date_time_to_unix(parsed)) +
+                        static_cast<double>(g_date_time_get_microsecond(parsed)) / 1e6;
+    g_date_time_unref(parsed);
+    result = Date::FromUnixTime(unix);
+    return true;
+}
+
+int32_t RuntimeCvtReal64ToSInt32(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
+    if (value <= static_cast<double>(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(value);
+}
+
+}  // namespace fw

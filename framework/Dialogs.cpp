@@ -1,0 +1,44 @@
+#include "framework/Dialogs.h"
+
+#include "framework/MainThread.h"
+#include "framework/QtDialogProvider.h"
+
+namespace fw {
+
+namespace {
+std::unique_ptr<DialogProvider>& Provider() {
+    static std::unique_ptr<DialogProvider> provider = std::make_unique<QtDialogProvider>();
+    return provider;
+}
+}  // namespace
+
+std::unique_ptr<DialogProvider> SetDialogProvider(std::unique_ptr<DialogProvider> provider) {
+    std::swap(Provider(), provider);
+    return provider;
+}
+
+DialogProvider& Dialogs() { return *Provider(); }
+
+void RuntimeMsgBox(const String& text) {
+    RequireMainThread();
+    Dialogs().MsgBox(text, 0, String());
+}
+
+int32_t VB_RuntimeMsgBox(const String& prompt, int32_t buttons, const String& title) {
+    RequireMainThread();
+    return Dialogs().MsgBox(prompt, buttons, title);
+}
+
+Ref<FolderItem> RuntimeSelectFolder(const String& prompt) {
+    RequireMainThread();
+    return Dialogs().SelectFolder(prompt);
+}
+
+Ref<FolderItem> RuntimeGetOpenFolderItem(const String& filter) {
+    RequireMainThread();
+    return Dialogs().GetOpenFolderItem(filter);
+}
+
+void RuntimeBeep() { Dialogs().Beep(); }
+
+}  // namespace fw

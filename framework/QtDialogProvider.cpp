@@ -1,0 +1,45 @@
+#include "framework/QtDialogProvider.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QMetaObject>
+
+#include "framework/MainThread.h"
+
+namespace fw {
+
+namespace {
+QString Q(const String& s) { return QString::fromStdString(s.ToUTF8()); }
+Ref<FolderItem> Item(const QString& path) {
+    if (path.isEmpty()) return Nil;
+    return FolderItemFromPath(path.toStdString());
+}
+}  // namespace
+
+int32_t QtDialogProvider::MsgBox(const String& prompt, int32_t, const String& title) {
+    QMessageBox box(QMessageBox::NoIcon, Q(title), Q(prompt), QMessageBox::Ok, QApplication::activeWindow());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+    return 1;  // OK
+}
+
+Ref<FolderItem> QtDialogProvider::SelectFolder(const String& prompt) {
+    return Item(QFileDialog::getExistingDirectory(QApplication::activeWindow(), Q(prompt)));
+}
+
+Ref<FolderItem> QtDialogProvider::GetOpenFolderItem(const String& filter) {
+    QString types = filter.IsEmpty() ? QString("All files (*)")
+                                     : QString("Message files (*.%1 *.%1x);;All files (*)").arg(Q(filter));
+    return Item(QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(), types));
+}
+
+void QtDialogProvider::Beep() {
+    if (OnMainThread()) {
+        QApplication::beep();
+    } else if (QCoreApplication* app = QCoreApplication::instance()) {
+        QMetaObject::invokeMethod(app, [] { QApplication::beep(); }, Qt::QueuedConnection);
+    }
+}
+
+}  // namespace fw

@@ -1,0 +1,109 @@
+#include "framework/TextStreams.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace fw {
+
+namespace {
+EncodingKind KindOf(const Ref<TextEncoding>& e) { return e.IsNil() ? EncodingKind::Undefined : e->Kind(); }
+std::string ErrorText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+}  // namespace
+
+TextInputStream::~TextInputStream() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void TextInputStream::Fill() {
+    if (fd_ < 0) throw IOException("stream closed");
+    char buffer[1 << 16];
+    ssize_t n;
+    do n = ::read(fd_, buffer, sizeof buffer);
+    while (n < 0 && errno == EINTR);
+    if (n < 0) throw IOException(ErrorText("read"));
+    if (n == 0) atEnd_ = true;
+    pending_.append(buffer, static_cast<size_t>(n));
+}
+
+String TextInputStream::ReadAll(const Ref<TextEncoding>& encoding) {
+    if (fd_ < 0) throw IOException("stream closed");
+    std::string all = std::move(pending_);
+    pending_.clear();
+    off_t here = ::lseek(fd_, 0, SEEK_CUR), end = ::lseek(fd_, 0, SEEK_END);
+    if (here >= 0 && end > here) {  // a regular file: one allocation of its size
+        ::lseek(fd_, here, SEEK_SET);
+        all.reserve(all.size() + static_cast<size_t>(end - here));
+    } else if (here >= 0) {
+        ::lseek(fd_, here, SEEK_SET);
+    }
+    for (;;) {
+        size_t old = all.size();
+        size_t chunk = all.capacity() > old ? all.capacity() - old : (1 << 16);
+        if (chunk < (1 << 16)) chunk = 1 << 16;
+        all.resize(old + chunk);
+        ssize_t n;
+        do n = ::read(fd_, &all[old], chunk);
+        while (n < 0 && errno == EINTR);
+        if (n < 0) throw IOException(ErrorText("read"));
+        all.resize(old + static_cast<size_t>(n));
+        if (n == 0) break;
+    }
+    atEnd_ = true;
+    return String(std::move(all), KindOf(encoding));
+}
+
+String TextInputStream::ReadLine(const Ref<TextEncoding>& encoding) {
+    for (;;) {
+        size_t at = pending_.find_first_of("\r\n");
+        if (at != std::string::npos && (pending_[at] == '\n' || at + 1 < pending_.size() || atEnd_)) {
+            std::string line = pending_.substr(0, at);
+            size_t skip = (pending_[at] == '\r' && at + 1 < pending_.size() && pending_[at + 1] == '\n') ? 2 : 1;
+            pending_.erase(0, at + skip);
+            return String(std::move(line), KindOf(encoding));
+        }
+        if (atEnd_) {
+            std::string line = std::move(pending_);
+            pending_.clear();
+            return String(std::move(line), KindOf(encoding));
+        }
+        Fill();
+    }
+}
+
+bool TextInputStream::EndOfFile() {
+    if (pending_.empty() && !atEnd_) Fill();
+    return pending_.empty() && atEnd_;
+}
+
+void TextInputStream::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+TextOutputStream::~TextOutputStream() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void TextOutputStream::Write(const String& text) {
+    if (fd_ < 0) throw IOException("stream closed");
+    const std::string& s = text.Bytes();
+    size_t done = 0;
+    while (done < s.size()) {
+        ssize_t n = ::write(fd_, s.data() + done, s.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw IOException(ErrorText("write"));
+        done += static_cast<size_t>(n);
+    }
+}
+
+void TextOutputStream::WriteLine(const String& text) { Write(text + Delimiter); }
+
+void TextOutputStream::Close() {
+    if (fd_ < 0) return;
+    int rc = ::close(fd_);
+    fd_ = -1;
+    if (rc != 0 && errno != EINTR) throw IOException(ErrorText("close"));
+}
+
+}  // namespace fw

@@ -1,0 +1,298 @@
+#include "framework/Window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+
+#include "framework/Control.h"
+#include "framework/Keyboard.h"
+#include "framework/MainThread.h"
+
+namespace fw {
+
+namespace {
+
+std::vector<Ref<Window>>& OpenWindowList() {
+    static std::vector<Ref<Window>> windows;
+    return windows;
+}
+
+// The widget of a window forwards the user's close, mouse and key events.
+class WindowWidget : public QWidget {
+public:
+    explicit WindowWidget(Window* owner) : owner_(owner) {}
+    void Detach() { owner_ = nullptr; }
+    Window* Owner() const { return owner_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        event->accept();
+        if (owner_) owner_->WidgetCloseRequested();
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        if (!owner_ || !owner_->WidgetMousePressed(event->position().toPoint().x(), event->position().toPoint().y()))
+            QWidget::mousePressEvent(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        String key(event->text().toStdString());
+        if (event->key() == Qt::Key_Escape) key = StringDBCSChr(27);
+        if (!owner_ || !owner_->WidgetKeyPressed(key)) QWidget::keyPressEvent(event);
+    }
+    void paintEvent(QPaintEvent* event) override {
+        if (owner_ && owner_->Backdrop()) {
+            QPainter painter(this);
+            painter.drawImage(0, 0, owner_->Backdrop()->Image());
+        }
+        QWidget::paintEvent(event);
+    }
+
+private:
+    Window* owner_;
+};
+
+}  // namespace
+
+const ClassRecord* GetWindowClass() {
+    static const ClassRecord* record = [] {
+        ClassRecord* r = RuntimeNewClass("Window", nullptr);
+        RuntimeNewVtable(r, {
+            {"Close", "%%", MakeInvoker(&Window::Close), true, {}},
+            {"Show", "%%", MakeInvoker(&Window::Show), true, {}},
+            {"ShowModal", "%%", MakeInvoker(&Window::ShowModal), true, {}},
+            {"Refresh", "%%b", MakeInvoker(&Window::Refresh), true, {}},
+            {"UpdateNow", "%%", MakeInvoker(&Window::UpdateNow), true, {}},
+        });
+        r->attributes = RuntimeAllocateAttributeTable({{"__Scope", "Public"}});
+        return r;
+    }();
+    return record;
+}
+
+Window::Window() {
+    RequireMainThread();
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        throw RuntimeException("a window needs the application to be running");
+    InstallKeyboardTracking();
+    widget_ = new WindowWidget(this);
+    widget_->setAttribute(Qt::WA_DeleteOnClose, false);
+    ApplyFlags();
+}
+
+Window::~Window() {
+    for (const Ref<Control>& c : controls_) c->SetOwnerWindow(Nil);
+    if (widget_) {
+        static_cast<WindowWidget*>(widget_.data())->Detach();
+        widget_->hide();
+        // The widget may be inside one of its own event handlers right now.
+        widget_->deleteLater();
+    }
+}
+
+QWidget* Window::Widget() const {
+    RequireMainThread();
+    if (!widget_) throw NilObjectException("window is gone");
+    return widget_;
+}
+
+void Window::Constructor() {
+    RequireMainThread();
+    Ref<Window> self = RefTo(this);
+    OpenWindowList().push_back(self);
+    open_ = true;
+    try {
+        RaiseEvent("Layout");
+        RaiseEvent("CreateControls");
+        for (const Ref<Control>& c : controls_) c->Opened();
+        if (visible_ && !closed_) Widget()->show();
+        if (!closed_) RaiseEvent("Open");
+    } catch (...) {
+        Close();  // a window that failed to build is not left open
+        throw;
+    }
+}
+
+void Window::Show() {
+    RequireMainThread();
+    if (closed_) throw NilObjectException("window is closed");
+    visible_ = true;
+    Widget()->show();
+    Widget()->raise();
+    Widget()->activateWindow();
+}
+
+void Window::ShowModal() {
+    RequireMainThread();
+    if (closed_) return;
+    Ref<Window> keepAlive = RefTo(this);
+    QWidget* w = Widget();
+    w->setWindowModality(Qt::ApplicationModal);
+    visible_ = true;
+    w->show();
+    w->raise();
+    w->activateWindow();
+    QEventLoop loop;
+    QEventLoop* outer = modalLoop_;
+    modalLoop_ = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    modalLoop_ = outer;
+}
+
+void Window::Close() {
+    RequireMainThread();
+    if (closed_) return;
+    closed_ = true;
+    open_ = false;
+    Ref<Window> keepAlive = RefTo(this);  // destruction waits for this call and for running handlers
+    if (widget_) widget_->hide();
+    if (modalLoop_) modalLoop_->exit(0);
+    auto& list = OpenWindowList();
+    list.erase(std::remove_if(list.begin(), list.end(), [this](const Ref<Window>& w) { return w.raw() == this; }),
+               list.end());
+}
+
+void Window::WidgetCloseRequested() {
+    if (!closed_) Close();
+}
+
+bool Window::WidgetMousePressed(int x, int y) {
+    Ref<Window> keepAlive = RefTo(this);
+    Value result;
+    if (!RaiseEvent("MouseDown", {int32_t(x), int32_t(y)}, &result)) return false;
+    return std::holds_alternative<bool>(result) && std::get<bool>(result);
+}
+
+bool Window::WidgetKeyPressed(const String& key) {
+    Ref<Window> keepAlive = RefTo(this);
+    Value result;
+    if (!RaiseEvent("KeyDown", {key}, &result)) return false;
+    return std::holds_alternative<bool>(result) && std::get<bool>(result);
+}
+
+void Window::Refresh(bool) {
+    RequireMainThread();
+    if (widget_) widget_->update();
+}
+
+void Window::UpdateNow() {
+    RequireMainThread();
+    if (!widget_ || !widget_->isVisible()) return;
+    // Painting more often than the screen refreshes shows nothing more; a
+    // skipped paint is still pending from Refresh and comes with the next events.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPaint_ < std::chrono::milliseconds(16)) return;
+    lastPaint_ = now;
+    widget_->repaint();
+}
+
+void Window::_AddControl(const String& name, const Ref<Control>& control) {
+    RequireMainThread();
+    control->SetName(name);
+    control->SetOwnerWindow(RefTo(this));
+    controls_.push_back(control);
+    controlsByName_[name.ToUTF8()] = control;
+}
+
+Ref<Object> Window::_ControlByName(const String& name) const {
+    RequireMainThread();
+    auto it = controlsByName_.find(name.ToUTF8());
+    if (it == controlsByName_.end()) return Nil;
+    return it->second;
+}
+
+Ref<Object> Window::__New(const ClassRecord* controlClass) {
+    RequireMainThread();
+    Ref<Object> object = RuntimeNewObject(controlClass);
+    Ref<Control> control = DynamicCast<Control>(object);
+    if (control.IsNil()) throw IllegalCastException(controlClass->name + " is not a control");
+    control->SetOwnerWindow(RefTo(this));
+    return object;
+}
+
+bool Window::RaiseEvent(const std::string& event, const std::vector<Value>& args, Value* result) {
+    const ClassRecord* cls = Class();
+    const MemberRecord* handler = cls ? cls->EventHandler(event) : nullptr;
+    if (!handler || !handler->invoke) return false;
+    Ref<Window> keepAlive = RefTo(this);
+    Value v = handler->invoke(*this, args);
+    if (result) *result = v;
+    return true;
+}
+
+String Window::Title() const { return String(Widget()->windowTitle().toStdString()); }
+void Window::SetTitle(const String& title) { Widget()->setWindowTitle(QString::fromStdString(title.ToUTF8())); }
+int32_t Window::Width() const { return Widget()->width(); }
+int32_t Window::Height() const { return Widget()->height(); }
+
+void Window::SetWidth(int32_t width) {
+    QWidget* w = Widget();
+    w->resize(width, w->height());
+    ApplySizeLimits();
+}
+
+void Window::SetHeight(int32_t height) {
+    QWidget* w = Widget();
+    w->resize(w->width(), height);
+    ApplySizeLimits();
+}
+
+void Window::SetMinWidth(int32_t v) { minWidth_ = v; ApplySizeLimits(); }
+void Window::SetMinHeight(int32_t v) { minHeight_ = v; ApplySizeLimits(); }
+void Window::SetMaxWidth(int32_t v) { maxWidth_ = v; ApplySizeLimits(); }
+void Window::SetMaxHeight(int32_t v) { maxHeight_ = v; ApplySizeLimits(); }
+
+void Window::SetVisible(bool visible) {
+    visible_ = visible;
+    if (open_ && widget_) widget_->setVisible(visible);
+}
+
+void Window::SetBackdrop(const Ref<Picture>& picture) {
+    backdrop_ = picture;
+    if (widget_) widget_->update();
+}
+
+void Window::SetFrame(int32_t frame) { frame_ = frame; ApplyFlags(); }
+void Window::SetResizeable(bool v) { resizeable_ = v; ApplySizeLimits(); ApplyFlags(); }
+void Window::SetCloseButton(bool v) { closeButton_ = v; ApplyFlags(); }
+void Window::SetMinimizeButton(bool v) { minimizeButton_ = v; ApplyFlags(); }
+void Window::SetMaximizeButton(bool v) { maximizeButton_ = v; ApplyFlags(); }
+
+void Window::ApplySizeLimits() {
+    QWidget* w = Widget();
+    if (resizeable_) {
+        w->setMinimumSize(minWidth_, minHeight_);
+        w->setMaximumSize(maxWidth_, maxHeight_);
+    } else {
+        w->setFixedSize(w->size());  // the user cannot resize it; code still can
+    }
+}
+
+void Window::ApplyFlags() {
+    QWidget* w = Widget();
+    const bool wasVisible = w->isVisible();
+    Qt::WindowFlags flags;
+    if (frame_ == 2) {  // a plain box without title bar
+        flags = Qt::Window | Qt::FramelessWindowHint;
+    } else {
+        flags = (frame_ == 1 ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+        if (closeButton_) flags |= Qt::WindowCloseButtonHint;
+        if (minimizeButton_) flags |= Qt::WindowMinimizeButtonHint;
+        if (maximizeButton_ && resizeable_) flags |= Qt::WindowMaximizeButtonHint;
+    }
+    w->setWindowFlags(flags);
+    if (wasVisible) w->show();
+}
+
+const std::vector<Ref<Window>>& OpenWindows() { return OpenWindowList(); }
+
+Ref<Window> RuntimeGetImplicitWindow(const std::string& className) {
+    RequireMainThread();
+    for (const Ref<Window>& w : OpenWindowList())
+        if (w->Class() && w->Class()->name == className) return w;
+    return Nil;
+}
+
+}  // namespace fw

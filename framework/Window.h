@@ -1,0 +1,119 @@
+#pragma once
+// Windows on Qt widgets. A window is built by its Constructor, which raises
+// the class's "Layout" and "CreateControls" hooks and then "Open". It holds its
+// controls by name. Closing destroys it: the framework drops its reference,
+// and the widget goes once no handler of the window is running any more.
+#include <QPointer>
+#include <QWidget>
+#include <chrono>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "framework/Object.h"
+#include "framework/Picture.h"
+#include "framework/Runtime.h"
+#include "framework/Text.h"
+
+class QEventLoop;
+
+namespace fw {
+
+class Control;
+
+class Window : public Object {
+public:
+    Window();
+    ~Window() override;
+
+    // Builds the window through its class's hooks, opens it and raises "Open".
+    void Constructor();
+
+    void Show();
+    void ShowModal();  // returns when the window has closed
+    void Close();      // closes and destroys the window
+    void Refresh(bool eraseBackground = true);
+    void UpdateNow();
+
+    bool IsOpen() const { return open_; }
+    QWidget* Widget() const;
+
+    // Controls, held by name.
+    void _AddControl(const String& name, const Ref<Control>& control);
+    Ref<Object> _ControlByName(const String& name) const;
+    const std::vector<Ref<Control>>& Controls() const { return controls_; }
+    // A new control of the class for this window.
+    Ref<Object> __New(const ClassRecord* controlClass);
+
+    // Raises a window event through the class's event table. False when the
+    // class binds no member to it.
+    bool RaiseEvent(const std::string& event, const std::vector<Value>& args = {}, Value* result = nullptr);
+
+    // Window properties.
+    String Title() const;
+    void SetTitle(const String& title);
+    int32_t Width() const;
+    int32_t Height() const;
+    void SetWidth(int32_t width);
+    void SetHeight(int32_t height);
+    int32_t MinWidth() const { return minWidth_; }
+    int32_t MinHeight() const { return minHeight_; }
+    int32_t MaxWidth() const { return maxWidth_; }
+    int32_t MaxHeight() const { return maxHeight_; }
+    void SetMinWidth(int32_t v);
+    void SetMinHeight(int32_t v);
+    void SetMaxWidth(int32_t v);
+    void SetMaxHeight(int32_t v);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool visible);
+    Ref<Picture> Backdrop() const { return backdrop_; }
+    void SetBackdrop(const Ref<Picture>& picture);
+
+    // The frame of the window and its title-bar buttons.
+    int32_t Frame() const { return frame_; }
+    void SetFrame(int32_t frame);
+    bool Resizeable() const { return resizeable_; }
+    void SetResizeable(bool v);
+    bool CloseButton() const { return closeButton_; }
+    void SetCloseButton(bool v);
+    bool MinimizeButton() const { return minimizeButton_; }
+    void SetMinimizeButton(bool v);
+    bool MaximizeButton() const { return maximizeButton_; }
+    void SetMaximizeButton(bool v);
+
+    // Property codes that change nothing on this platform are kept as given.
+    std::map<std::string, Value>& OtherProperties() { return other_; }
+
+    // The widget's events, forwarded to the window.
+    void WidgetCloseRequested();
+    bool WidgetMousePressed(int x, int y);
+    bool WidgetKeyPressed(const String& key);
+
+private:
+    void ApplyFlags();
+    void ApplySizeLimits();
+
+    QPointer<QWidget> widget_;
+    std::vector<Ref<Control>> controls_;
+    std::map<std::string, Ref<Control>> controlsByName_;
+    std::map<std::string, Value> other_;
+    Ref<Picture> backdrop_;
+    QEventLoop* modalLoop_ = nullptr;
+    bool open_ = false;
+    bool closed_ = false;
+    bool visible_ = true;
+    int32_t frame_ = 0;
+    int32_t minWidth_ = 64, minHeight_ = 64, maxWidth_ = 32000, maxHeight_ = 32000;
+    bool resizeable_ = true, closeButton_ = true, minimizeButton_ = true, maximizeButton_ = true;
+    std::chrono::steady_clock::time_point lastPaint_{};
+};
+
+// The open windows, front to back in the order they were opened.
+const std::vector<Ref<Window>>& OpenWindows();
+// The open window of the class of that name, or Nil.
+Ref<Window> RuntimeGetImplicitWindow(const std::string& className);
+
+// The class record of Window, registered on first use.
+const ClassRecord* GetWindowClass();
+
+}  // namespace fw

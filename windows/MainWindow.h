@@ -1,0 +1,89 @@
+#pragma once
+// The main window: the chosen source file, source folder and target folder,
+// the item count of the batch run under way, the window's controls, their
+// handlers, and the working methods of the conversion engine.
+#include <cstdint>
+
+#include "framework/Controls.h"
+#include "framework/FolderItem.h"
+#include "framework/Window.h"
+
+class MainWindow : public fw::Window {
+public:
+    // Window construction hooks.
+    void Layout();
+    void CreateControls();
+    void _CreateControls0();
+
+    // Control accessors: each looks its control up by name.
+    fw::Ref<fw::TabPanel> TabPanel1();
+    fw::Ref<fw::Label> StaticText1();
+    fw::Ref<fw::TextField> SourceDirectoryField();
+    fw::Ref<fw::BevelButton> SourceDirSelectBtn();
+    fw::Ref<fw::Label> StaticText2();
+    fw::Ref<fw::TextField> TargetDirectoryField();
+    fw::Ref<fw::BevelButton> TargetDirSelectBtn();
+    fw::Ref<fw::ProgressBar> StatusBar();
+    fw::Ref<fw::Label> StaticText3();
+    fw::Ref<fw::TextField> SourceFileField();
+    fw::Ref<fw::BevelButton> SourceFileSelectBtn();
+    fw::Ref<fw::Label> StatusText();
+    fw::Ref<fw::PushButton> ConvertSingleBtn();
+    fw::Ref<fw::PushButton> ConvertBatchBtn();
+    fw::Ref<fw::Label> StaticText4();
+    fw::Ref<fw::CheckBox> CreateMBoxCB();
+    fw::Ref<fw::CheckBox> CreateMailStructureCB();
+    fw::Ref<fw::PushButton> QuitBtn();
+    fw::Ref<fw::BevelButton> AboutBtn();
+    fw::Ref<fw::BevelButton> HelpBtn();
+
+    // Event handlers.
+    void SourceDirectoryField_TextChange(fw::Ref<fw::TextField> sender);
+    void SourceDirSelectBtn_Action(fw::Ref<fw::BevelButton> sender);
+    void TargetDirectoryField_TextChange(fw::Ref<fw::TextField> sender);
+    void TargetDirSelectBtn_Action(fw::Ref<fw::BevelButton> sender);
+    void SourceFileField_TextChange(fw::Ref<fw::TextField> sender);
+    void SourceFileSelectBtn_Action(fw::Ref<fw::BevelButton> sender);
+    void ConvertSingleBtn_Action(fw::Ref<fw::PushButton> sender);
+    void ConvertBatchBtn_Action(fw::Ref<fw::PushButton> sender);
+    void CreateMBoxCB_Action(fw::Ref<fw::CheckBox> sender);
+    void QuitBtn_Action(fw::Ref<fw::PushButton> sender);
+    void AboutBtn_Action(fw::Ref<fw::BevelButton> sender);
+    void HelpBtn_Action(fw::Ref<fw::BevelButton> sender);
+    void Event_Open();
+
+    void p_ActivateControls();
+    bool Desktop_FileExists(fw::Ref<fw::FolderItem> item);
+
+    // Public property.
+    fw::Ref<fw::FolderItem> SourceFile;
+
+    static void RegisterClass();
+
+protected:
+    void p_Convert(fw::Ref<fw::FolderItem> SrcFolder, fw::Ref<fw::FolderItem> DestFolder, bool TopLevel);
+    fw::Ref<fw::FolderItem> p_ConvertSingleFile(fw::Ref<fw::FolderItem> source);
+    void p_SetTargetFolder();
+    fw::String p_GetPList(fw::String message);
+    void p_ConvertFile_Obs(fw::Ref<fw::FolderItem> source, fw::Ref<fw::FolderItem> destination);
+    void p_CountItems(fw::Ref<fw::FolderItem> Folder);
+    void p_Convert_MBox(fw::Ref<fw::FolderItem> SrcFolder, fw::Ref<fw::FolderItem> DestFolder, bool TopLevel);
+    void p_Convert_MBox_MailStructure(fw::Ref<fw::FolderItem> SrcFolder, fw::Ref<fw::FolderItem> DestFolder,
+                                      bool TopLevel);
+    void p_ConvertFile(fw::Ref<fw::FolderItem> source, fw::Ref<fw::FolderItem> destination);
+
+    // Protected properties.
+    fw::Ref<fw::FolderItem> TargetFolder;
+    fw::Ref<fw::FolderItem> SourceFolder;
+    int32_t ItemCount = 0;
+
+private:
+    friend struct MainWindowTestAccess;
+    friend void MainWindowInstanceCleanup(MainWindow& window);
+};
+
+// The shared main window: the open one, or a new one, created and opened.
+fw::Ref<MainWindow> GetMainWindowInstance();
+const fw::ClassRecord* GetMainWindowClass();
+// The class's clean-up, run when the window's last reference goes.
+void MainWindowInstanceCleanup(MainWindow& window);
