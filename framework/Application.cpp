@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <memory>
 
+#include "framework/EventDispatch.h"
 #include "framework/Keyboard.h"
 #include "framework/MainThread.h"
 
@@ -18,12 +18,12 @@ Ref<Application>& AppObject() {
     static Ref<Application> app;
     return app;
 }
-std::unique_ptr<QApplication>& QtApp() {
-    static std::unique_ptr<QApplication> app;
-    return app;
-}
 int32_t g_exitCode = 0;
 bool g_quitRequested = false;
+std::function<void()>& BackgroundTaskObserver() {
+    static std::function<void()> observer;
+    return observer;
+}
 }  // namespace
 
 Ref<FolderItem> Application::ExecutableFile() const {
@@ -40,7 +40,9 @@ void RuntimeRegisterAppObject(const Ref<Application>& app) { AppObject() = app; 
 
 void RuntimeInit(int& argc, char** argv) {
     RequireMainThread();
-    if (!QCoreApplication::instance()) QtApp() = std::make_unique<QApplication>(argc, argv);
+    // Never destroyed: at exit Qt's own statics go first, and a QApplication
+    // destroyed after them crashes the process on its way out.
+    if (!QCoreApplication::instance()) new QApplication(argc, argv);
     // Windows closing is no reason to quit: only the program quits.
     QApplication::setQuitOnLastWindowClosed(false);
     InstallKeyboardTracking();
@@ -48,13 +50,17 @@ void RuntimeInit(int& argc, char** argv) {
 
 void RuntimeRun() {
     RequireMainThread();
-    if (g_quitRequested) return;
-    g_exitCode = QCoreApplication::exec();
+    if (!g_quitRequested) g_exitCode = QCoreApplication::exec();
+    RethrowEscapedException();  // a handler's exception that ended the loop reaches the caller
 }
 
 void RuntimeBackgroundTask() {
-    if (QCoreApplication::instance() && OnMainThread()) QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (!OnMainThread()) return;
+    if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (BackgroundTaskObserver()) BackgroundTaskObserver()();
 }
+
+void SetBackgroundTaskObserver(std::function<void()> observer) { BackgroundTaskObserver() = std::move(observer); }
 
 void QuitApplication(int32_t exitCode) {
     g_exitCode = exitCode;

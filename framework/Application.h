@@ -1,6 +1,7 @@
 #pragma once
 // The application object and the event loop.
 #include <cstdint>
+#include <functional>
 
 #include "framework/FolderItem.h"
 #include "framework/Object.h"
@@ -10,7 +11,8 @@ namespace fw {
 
 class Application : public Object {
 public:
-    Ref<FolderItem> ExecutableFile() const;
+    // The running executable (virtual so a test can place the application elsewhere).
+    virtual Ref<FolderItem> ExecutableFile() const;
     String ShortVersion() const;
     String LongVersion() const;
 };
@@ -25,6 +27,8 @@ void RuntimeInit(int& argc, char** argv);
 void RuntimeRun();
 // The yield point of every long loop: handles the pending events, user input included.
 void RuntimeBackgroundTask();
+// Tests watch the walk through this: it runs after every yield.
+void SetBackgroundTaskObserver(std::function<void()> observer);
 // Ends the event loop with that exit code.
 void QuitApplication(int32_t exitCode);
 bool QuitRequested();

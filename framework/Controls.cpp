@@ -1,92 +1,286 @@
 #include "framework/Controls.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QToolButton>
+#include <algorithm>
 
+#include "framework/EventDispatch.h"
 #include "framework/MainThread.h"
+#include "framework/Window.h"
 
 namespace fw {
 
 namespace {
 QString Q(const String& s) { return QString::fromStdString(s.ToUTF8()); }
+// A caption as it stands: Qt would take "&" as the mark of a shortcut key.
+QString AsCaption(const String& s) { return Q(s).replace('&', "&&"); }
+QColor QC(Color c) { return QColor(c.red, c.green, c.blue); }
+// A colour of an enabled control: a disabled one keeps the style's greyed colours.
+void SetEnabledColor(QPalette& palette, QPalette::ColorRole role, Color c) {
+    palette.setColor(QPalette::Active, role, QC(c));
+    palette.setColor(QPalette::Inactive, role, QC(c));
+}
 
 template <class W>
 W* As(QWidget* w) {
     return static_cast<W*>(w);
 }
 
-template <class T>
-const ClassRecord* ControlKind(const char* name, const ClassRecord* super) {
-    ClassRecord* r = RuntimeNewClass(name, super);
-    RuntimeNewVtable(r, {});
-    if constexpr (!std::is_abstract_v<T>) r->factory = [] { return static_cast<Object*>(new T()); };
-    return r;
+// A picture as an icon; with Transparent 1 its white pixels are see-through.
+QIcon IconOf(const Picture& picture) {
+    if (picture.Transparent() != 1) return QIcon(QPixmap::fromImage(picture.Image()));
+    QImage image = picture.Image().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if ((line[x] & 0x00FFFFFF) == 0x00FFFFFF) line[x] = 0;
+    }
+    return QIcon(QPixmap::fromImage(image));
 }
 }  // namespace
+
+// Label
 
 void Label::SetText(const String& text) {
     RequireMainThread();
     text_ = text;
-    if (Widget()) As<QLabel>(Widget())->setText(Q(text));
+    if (Widget()) As<QLabel>(Widget())->setText(Q(text_));  // the status line changes per file: text only
 }
-QWidget* Label::MakeWidget(QWidget* parent) { return new QLabel(Q(text_), parent); }
+void Label::SetTextAlign(int32_t align) { RequireMainThread(); textAlign_ = align; Apply(); }
+void Label::SetTextColor(Color color) { RequireMainThread(); textColor_ = color; Apply(); }
+void Label::SetMultiline(bool v) { RequireMainThread(); multiline_ = v; Apply(); }
+void Label::SetSelectable(bool v) { RequireMainThread(); selectable_ = v; Apply(); }
+
+void Label::Apply() {
+    auto* label = As<QLabel>(Widget());
+    if (!label) return;
+    label->setText(Q(text_));
+    const Qt::Alignment horizontal = textAlign_ == 1 ? Qt::AlignHCenter : textAlign_ == 2 ? Qt::AlignRight : Qt::AlignLeft;
+    label->setAlignment(horizontal | Qt::AlignTop);
+    label->setWordWrap(multiline_);
+    label->setTextInteractionFlags(selectable_ ? Qt::TextSelectableByMouse : Qt::NoTextInteraction);
+    QPalette palette = label->palette();
+    SetEnabledColor(palette, QPalette::WindowText, textColor_);
+    label->setPalette(palette);
+}
+
+QWidget* Label::MakeWidget(QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);  // a text is shown as it stands, never as markup
+    return label;
+}
+
+// TextField
+
+bool TextField::RaisesEvent(const std::string& event) const {
+    return event == "TextChange" || RectControl::RaisesEvent(event);
+}
 
 void TextField::SetText(const String& text) {
     RequireMainThread();
+    if (text == text_) return;
     text_ = text;
     if (Widget()) As<QLineEdit>(Widget())->setText(Q(text));
+    RaiseEvent("TextChange");
 }
 void TextField::SetReadOnly(bool readOnly) {
     RequireMainThread();
     readOnly_ = readOnly;
     if (Widget()) As<QLineEdit>(Widget())->setReadOnly(readOnly);
 }
+void TextField::SetBorder(bool v) {
+    RequireMainThread();
+    border_ = v;
+    if (Widget()) As<QLineEdit>(Widget())->setFrame(v);
+}
+void TextField::SetPassword(bool v) {
+    RequireMainThread();
+    password_ = v;
+    if (Widget()) As<QLineEdit>(Widget())->setEchoMode(v ? QLineEdit::Password : QLineEdit::Normal);
+}
+void TextField::SetCueText(const String& text) {
+    RequireMainThread();
+    cueText_ = text;
+    if (Widget()) As<QLineEdit>(Widget())->setPlaceholderText(Q(text));
+}
+void TextField::SetLimitText(int32_t limit) {
+    RequireMainThread();
+    limitText_ = limit;
+    if (Widget()) As<QLineEdit>(Widget())->setMaxLength(limit > 0 ? limit : 32767);
+}
+void TextField::SetAlignment(int32_t alignment) {
+    RequireMainThread();
+    alignment_ = alignment;
+    const Qt::Alignment a = alignment == 2 ? Qt::AlignHCenter : alignment == 3 ? Qt::AlignRight : Qt::AlignLeft;
+    if (Widget()) As<QLineEdit>(Widget())->setAlignment(a | Qt::AlignVCenter);
+}
+void TextField::SetTextColor(Color color) { RequireMainThread(); textColor_ = color; ApplyColors(); }
+void TextField::SetBackColor(Color color) { RequireMainThread(); backColor_ = color; ApplyColors(); }
+void TextField::ApplyColors() {
+    if (!Widget()) return;
+    QPalette palette = Widget()->palette();
+    SetEnabledColor(palette, QPalette::Text, textColor_);
+    SetEnabledColor(palette, QPalette::Base, backColor_);
+    Widget()->setPalette(palette);
+}
+
 QWidget* TextField::MakeWidget(QWidget* parent) { return new QLineEdit(parent); }
+void TextField::Wire() {
+    // Typing; a text set in code raises its event in SetText.
+    Connect(&QLineEdit::textEdited, [this](const QString& typed) {
+        text_ = String(typed.toStdString());
+        RaiseUserEvent("TextChange");
+    });
+}
+
+// PushButton
+
+bool PushButton::RaisesEvent(const std::string& event) const {
+    return event == "Action" || RectControl::RaisesEvent(event);
+}
 
 void PushButton::SetCaption(const String& caption) {
     RequireMainThread();
     caption_ = caption;
-    if (Widget()) As<QPushButton>(Widget())->setText(Q(caption));
+    if (Widget()) As<QPushButton>(Widget())->setText(AsCaption(caption));
 }
+
 void PushButton::SetDefault(bool isDefault) {
     RequireMainThread();
     default_ = isDefault;
-    if (Widget()) As<QPushButton>(Widget())->setDefault(isDefault);
+    auto* button = As<QPushButton>(Widget());
+    if (!button) return;
+    button->setDefault(isDefault);
+    // Outside a dialog Qt gives a default button no key: Return and Enter press it.
+    for (QShortcut* s : button->findChildren<QShortcut*>(QString(), Qt::FindDirectChildrenOnly)) delete s;
+    if (!isDefault) return;
+    for (int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), button);
+        shortcut->setContext(Qt::WindowShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, button, [button] {
+            if (button->isVisible() && button->isEnabled()) button->animateClick();
+        });
+    }
 }
-QWidget* PushButton::MakeWidget(QWidget* parent) { return new QPushButton(parent); }
+
+QWidget* PushButton::MakeWidget(QWidget* parent) {
+    auto* button = new QPushButton(parent);
+    button->setAutoDefault(false);
+    return button;
+}
+void PushButton::Wire() {
+    Connect(&QPushButton::clicked, [this] { RaiseUserEvent("Action"); });
+}
+
+// BevelButton
+
+bool BevelButton::RaisesEvent(const std::string& event) const {
+    return event == "Action" || RectControl::RaisesEvent(event);
+}
 
 void BevelButton::SetCaption(const String& caption) {
     RequireMainThread();
     caption_ = caption;
-    if (Widget()) As<QToolButton>(Widget())->setText(Q(caption));
+    if (Widget()) As<QToolButton>(Widget())->setText(AsCaption(caption));
 }
+
 void BevelButton::SetIcon(const Ref<Picture>& icon) {
     RequireMainThread();
     icon_ = icon;
-    if (Widget()) As<QToolButton>(Widget())->setIcon(icon ? QIcon(QPixmap::fromImage(icon->Image())) : QIcon());
+    auto* button = As<QToolButton>(Widget());
+    if (!button) return;
+    if (icon.IsNil()) {
+        button->setIcon(QIcon());
+        return;
+    }
+    const int side = std::max(8, std::min({Height() - 6, icon->Width(), icon->Height()}));
+    button->setIconSize(QSize(side, side));
+    button->setIcon(IconOf(*icon));
 }
+
+void BevelButton::SetAcceptFocus(bool v) {
+    RequireMainThread();
+    acceptFocus_ = v;
+    ApplyFocusPolicy();
+}
+
+void BevelButton::SetTextColor(Color color) { RequireMainThread(); textColor_ = color; ApplyColors(); }
+void BevelButton::SetHasBackColor(bool v) { RequireMainThread(); hasBackColor_ = v; ApplyColors(); }
+void BevelButton::SetBackColor(Color color) { RequireMainThread(); backColor_ = color; ApplyColors(); }
+void BevelButton::ApplyColors() {
+    QWidget* w = Widget();
+    if (!w) return;
+    QPalette palette = QApplication::palette(w);
+    SetEnabledColor(palette, QPalette::ButtonText, textColor_);
+    if (hasBackColor_) SetEnabledColor(palette, QPalette::Button, backColor_);
+    w->setPalette(palette);
+}
+
 QWidget* BevelButton::MakeWidget(QWidget* parent) {
-    auto* b = new QToolButton(parent);
-    b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    return b;
+    auto* button = new QToolButton(parent);
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    return button;
+}
+void BevelButton::Wire() {
+    Connect(&QToolButton::clicked, [this] { RaiseUserEvent("Action"); });
+}
+
+// CheckBox
+
+bool CheckBox::RaisesEvent(const std::string& event) const {
+    return event == "Action" || RectControl::RaisesEvent(event);
 }
 
 void CheckBox::SetCaption(const String& caption) {
     RequireMainThread();
     caption_ = caption;
-    if (Widget()) As<QCheckBox>(Widget())->setText(Q(caption));
+    if (Widget()) As<QCheckBox>(Widget())->setText(AsCaption(caption));
 }
+
 void CheckBox::SetValue(bool ticked) {
     RequireMainThread();
-    value_ = ticked;
-    if (Widget()) As<QCheckBox>(Widget())->setChecked(ticked);
+    ChangeState(ticked ? 1 : 0, true);
 }
+
+void CheckBox::SetState(int32_t state) {
+    RequireMainThread();
+    if (state < 0 || state > 2) throw OutOfBoundsException("check box state " + std::to_string(state));
+    ChangeState(state, true);
+}
+
+void CheckBox::ChangeState(int32_t state, bool raise) {
+    if (state == state_) return;
+    state_ = state;
+    Show();
+    if (raise) RaiseEvent("Action");
+}
+
+void CheckBox::Show() {
+    auto* box = As<QCheckBox>(Widget());
+    if (!box) return;
+    box->setTristate(state_ == 2);
+    box->setCheckState(state_ == 2 ? Qt::PartiallyChecked : state_ == 1 ? Qt::Checked : Qt::Unchecked);
+}
+
 QWidget* CheckBox::MakeWidget(QWidget* parent) { return new QCheckBox(parent); }
+void CheckBox::Wire() {
+    Show();
+    // Only the user's click: a change made in code raises its event in ChangeState.
+    Connect(&QCheckBox::clicked, [this] {
+        const Qt::CheckState shown = As<QCheckBox>(Widget())->checkState();
+        const int32_t state = shown == Qt::PartiallyChecked ? 2 : shown == Qt::Checked ? 1 : 0;
+        DeliverEvent([&] { ChangeState(state, true); });
+    });
+}
+
+// ProgressBar
 
 void ProgressBar::SetValue(int32_t value) {
     RequireMainThread();
@@ -111,34 +305,6 @@ QWidget* ProgressBar::MakeWidget(QWidget* parent) {
     bar->setTextVisible(false);
     return bar;
 }
-
-int32_t TabPanel::Value() const { return Widget() ? As<QTabWidget>(Widget())->currentIndex() : 0; }
-void TabPanel::SetValue(int32_t page) {
-    RequireMainThread();
-    if (Widget()) As<QTabWidget>(Widget())->setCurrentIndex(page);
-}
-QWidget* TabPanel::MakeWidget(QWidget* parent) { return new QTabWidget(parent); }
-
-const ClassRecord* GetControlClass() {
-    static const ClassRecord* r = ControlKind<Control>("Control", nullptr);
-    return r;
-}
-const ClassRecord* GetRectControlClass() {
-    static const ClassRecord* r = ControlKind<RectControl>("RectControl", GetControlClass());
-    return r;
-}
-#define QUELMAR_CONTROL_KIND(Kind)                                                  \
-    const ClassRecord* Get##Kind##Class() {                                         \
-        static const ClassRecord* r = ControlKind<Kind>(#Kind, GetRectControlClass()); \
-        return r;                                                                   \
-    }
-QUELMAR_CONTROL_KIND(Label)
-QUELMAR_CONTROL_KIND(TextField)
-QUELMAR_CONTROL_KIND(PushButton)
-QUELMAR_CONTROL_KIND(BevelButton)
-QUELMAR_CONTROL_KIND(CheckBox)
-QUELMAR_CONTROL_KIND(ProgressBar)
-QUELMAR_CONTROL_KIND(TabPanel)
-#undef QUELMAR_CONTROL_KIND
+void ProgressBar::Wire() { Show(); }
 
 }  // namespace fw

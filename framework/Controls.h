@@ -1,17 +1,22 @@
 #pragma once
 // The control kinds of the framework.
+//
+// Events: a PushButton and a BevelButton raise "Action" when clicked. A
+// CheckBox raises "Action" whenever its value changes, by the user's click or
+// by code setting Value or State (so what depends on the box stays in step
+// whatever changed it); setting the value it already has raises nothing. A
+// TextField raises "TextChange" whenever its text changes, by typing or by
+// code. Every kind raises "Open" when its window has been built. The initial
+// values of a record raise nothing because the program binds its handlers
+// after applying the record.
 #include <QString>
+#include <vector>
 
+#include "framework/Color.h"
 #include "framework/Control.h"
 #include "framework/Picture.h"
 
-class QLabel;
-class QLineEdit;
-class QProgressBar;
 class QTabWidget;
-class QPushButton;
-class QCheckBox;
-class QToolButton;
 
 namespace fw {
 
@@ -19,72 +24,144 @@ class Label : public RectControl {
 public:
     String Text() const { return text_; }
     void SetText(const String& text);
+    // 0 left, 1 centre, 2 right.
+    int32_t TextAlign() const { return textAlign_; }
+    void SetTextAlign(int32_t align);
+    Color TextColor() const { return textColor_; }
+    void SetTextColor(Color color);
+    bool Multiline() const { return multiline_; }
+    void SetMultiline(bool v);
+    bool Selectable() const { return selectable_; }
+    void SetSelectable(bool v);
 
 protected:
     QWidget* MakeWidget(QWidget* parent) override;
+    void Wire() override { Apply(); }
+    Qt::FocusPolicy KindFocusPolicy() const override { return Qt::NoFocus; }
 
 private:
+    void Apply();
     String text_;
+    int32_t textAlign_ = 0;
+    Color textColor_ = kBlack;
+    bool multiline_ = false;
+    bool selectable_ = false;
 };
 
+// A single-line text field.
 class TextField : public RectControl {
 public:
+    bool RaisesEvent(const std::string& event) const override;
     String Text() const { return text_; }
     void SetText(const String& text);
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool readOnly);
+    bool Border() const { return border_; }
+    void SetBorder(bool v);
+    bool Password() const { return password_; }
+    void SetPassword(bool v);
+    String CueText() const { return cueText_; }
+    void SetCueText(const String& text);
+    // The most characters the user can type; 0 for no limit.
+    int32_t LimitText() const { return limitText_; }
+    void SetLimitText(int32_t limit);
+    // 0 default (left), 1 left, 2 centre, 3 right.
+    int32_t Alignment() const { return alignment_; }
+    void SetAlignment(int32_t alignment);
+    Color TextColor() const { return textColor_; }
+    void SetTextColor(Color color);
+    Color BackColor() const { return backColor_; }
+    void SetBackColor(Color color);
 
 protected:
     QWidget* MakeWidget(QWidget* parent) override;
+    void Wire() override;
 
 private:
+    void ApplyColors();
     String text_;
-    bool readOnly_ = false;
+    bool readOnly_ = false, border_ = true, password_ = false;
+    String cueText_;
+    int32_t limitText_ = 0;
+    int32_t alignment_ = 0;
+    Color textColor_ = kBlack, backColor_ = kWhite;
 };
 
 class PushButton : public RectControl {
 public:
+    bool RaisesEvent(const std::string& event) const override;
     String Caption() const { return caption_; }
     void SetCaption(const String& caption);
+    // The window's default button: Return presses it.
     bool Default() const { return default_; }
     void SetDefault(bool isDefault);
 
 protected:
     QWidget* MakeWidget(QWidget* parent) override;
+    void Wire() override;
 
 private:
     String caption_;
     bool default_ = false;
 };
 
+// A button that shows an icon beside its caption.
 class BevelButton : public RectControl {
 public:
+    bool RaisesEvent(const std::string& event) const override;
     String Caption() const { return caption_; }
     void SetCaption(const String& caption);
+    // The icon; Nil for none. A picture whose Transparent is 1 shows its white as transparent.
     Ref<Picture> Icon() const { return icon_; }
     void SetIcon(const Ref<Picture>& icon);
+    bool Value() const { return value_; }
+    void SetValue(bool v) { value_ = v; }
+    // False: clicking does not take the keyboard focus, and Tab passes it by.
+    bool AcceptFocus() const { return acceptFocus_; }
+    void SetAcceptFocus(bool v);
+    Color TextColor() const { return textColor_; }
+    void SetTextColor(Color color);
+    bool HasBackColor() const { return hasBackColor_; }
+    void SetHasBackColor(bool v);
+    Color BackColor() const { return backColor_; }
+    void SetBackColor(Color color);
 
 protected:
     QWidget* MakeWidget(QWidget* parent) override;
+    void Wire() override;
+    Qt::FocusPolicy KindFocusPolicy() const override { return acceptFocus_ ? Qt::StrongFocus : Qt::NoFocus; }
 
 private:
+    void ApplyColors();
     String caption_;
     Ref<Picture> icon_;
+    bool value_ = false;
+    bool acceptFocus_ = true;
+    Color textColor_ = kBlack, backColor_ = kBlack;
+    bool hasBackColor_ = false;
 };
 
 class CheckBox : public RectControl {
 public:
+    bool RaisesEvent(const std::string& event) const override;
     String Caption() const { return caption_; }
     void SetCaption(const String& caption);
-    bool Value() const { return value_; }
+    // True when ticked.
+    bool Value() const { return state_ == 1; }
     void SetValue(bool ticked);
+    // 0 unticked, 1 ticked, 2 mixed.
+    int32_t State() const { return state_; }
+    void SetState(int32_t state);
 
 protected:
     QWidget* MakeWidget(QWidget* parent) override;
+    void Wire() override;
 
 private:
+    void Show();
+    void ChangeState(int32_t state, bool raise);
     String caption_;
-    bool value_ = false;
+    int32_t state_ = 0;
 };
 
 // Keeps its own value, also one past the maximum; a maximum of 0 shows an empty bar.
@@ -97,6 +174,8 @@ public:
 
 protected:
     QWidget* MakeWidget(QWidget* parent) override;
+    void Wire() override;
+    Qt::FocusPolicy KindFocusPolicy() const override { return Qt::NoFocus; }
 
 private:
     void Show();
@@ -104,13 +183,34 @@ private:
     int32_t maximum_ = 100;
 };
 
+// Pages with tabs. TabDefinition holds the page captions separated by CR;
+// Value is the page shown, from 0. Controls lie on a page through their
+// InitialParent and TabPanelIndex (from 1), at window coordinates.
 class TabPanel : public RectControl {
 public:
-    int32_t Value() const;  // the page shown, from 0
+    ~TabPanel() override;
+    String TabDefinition() const { return tabDefinition_; }
+    void SetTabDefinition(const String& definition);
+    int32_t PanelCount() const;
+    int32_t Value() const;
     void SetValue(int32_t page);
+    // The widget of page `index` (from 0); OutOfBoundsException when there is none.
+    QWidget* Page(int32_t index) const;
+    void Place() override;
 
 protected:
     QWidget* MakeWidget(QWidget* parent) override;
+    void Wire() override;
+    Qt::FocusPolicy KindFocusPolicy() const override { return Qt::TabFocus; }
+
+private:
+    QTabWidget* Tabs() const;
+    void PlacePageControls(QWidget* page);
+    void PageGeometryChanged(QWidget* page);
+    String tabDefinition_;
+    int32_t value_ = 0;
+    QPointer<QObject> watcher_;
+    friend class TabPageWatcher;
 };
 
 // The class records of the control kinds, registered on first use.
@@ -123,5 +223,8 @@ const ClassRecord* GetBevelButtonClass();
 const ClassRecord* GetCheckBoxClass();
 const ClassRecord* GetProgressBarClass();
 const ClassRecord* GetTabPanelClass();
+// The record of a control kind by its name ("Label", "Timer", ...), registering
+// the kinds first; RuntimeException for a name that is no kind.
+const ClassRecord* ControlKindNamed(const std::string& name);
 
 }  // namespace fw

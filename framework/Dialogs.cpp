@@ -1,5 +1,6 @@
 #include "framework/Dialogs.h"
 
+#include "framework/Application.h"
 #include "framework/MainThread.h"
 #include "framework/QtDialogProvider.h"
 
@@ -21,11 +22,13 @@ DialogProvider& Dialogs() { return *Provider(); }
 
 void RuntimeMsgBox(const String& text) {
     RequireMainThread();
+    if (QuitRequested()) return;  // the application is on its way out; no alert holds it up
     Dialogs().MsgBox(text, 0, String());
 }
 
 int32_t VB_RuntimeMsgBox(const String& prompt, int32_t buttons, const String& title) {
     RequireMainThread();
+    if (QuitRequested()) return 0;
     return Dialogs().MsgBox(prompt, buttons, title);
 }
 

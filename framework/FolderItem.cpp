@@ -46,7 +46,18 @@ bool Stat(const fs::path& path, struct stat& st, bool followLink) {
     return (followLink ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) == 0;
 }
 
+std::function<void(const fs::path&)>& CreationObserver() {
+    static std::function<void(const fs::path&)> observer;
+    return observer;
+}
+
+void Created(const fs::path& path) {
+    if (CreationObserver()) CreationObserver()(path);
+}
+
 }  // namespace
+
+void SetCreationObserver(std::function<void(const fs::path&)> observer) { CreationObserver() = std::move(observer); }
 
 FolderItem::FolderItem(fs::path path) : path_(std::move(path)) {}
 
@@ -149,7 +160,10 @@ void FolderItem::SetMacType(const String& code) { SetFinderCode(0, code); }
 void FolderItem::SetMacCreator(const String& code) { SetFinderCode(4, code); }
 
 void FolderItem::CreateAsFolder() {
-    if (::mkdir(path_.c_str(), 0777) == 0) return;
+    if (::mkdir(path_.c_str(), 0777) == 0) {
+        Created(path_);
+        return;
+    }
     if (errno == EEXIST) return;
     throw IOException(IOError("cannot create the folder", path_));
 }
@@ -176,7 +190,9 @@ Ref<TextOutputStream> FolderItem::CreateTextFile() {
     }
     int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) throw IOException(IOError("cannot create", path_));
-    return New<TextOutputStream>(fd);
+    Ref<TextOutputStream> stream = New<TextOutputStream>(fd);
+    Created(path_);
+    return stream;
 }
 
 Ref<Picture> FolderItem::OpenAsPicture() const {

@@ -2,6 +2,7 @@
 // A reference to an entry of a folder, which need not exist.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -63,6 +64,10 @@ private:
     std::filesystem::path path_;
     std::optional<std::vector<std::filesystem::path>> listing_;
 };
+
+// Tests watch what a run makes through this: it is told every file and
+// folder that CreateTextFile and CreateAsFolder bring into being.
+void SetCreationObserver(std::function<void(const std::filesystem::path&)> observer);
 
 // The FolderItem of a path given as UTF-8 text.
 Ref<FolderItem> FolderItemFromPath(const std::filesystem::path& path);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace fw {
 
@@ -84,6 +85,23 @@ std::string BytesIn(const String& s, EncodingKind kind) {
         return s.Bytes();
     if (kind == EncodingKind::UTF8) return Latin1ToUTF8(s.Bytes());
     return UTF8ToLatin1(s.Bytes());
+}
+
+// Removes every `c` in place, moving the runs between them with memmove
+// (several times faster than a byte loop on a large message).
+void RemoveAllOf(std::string& s, char c) {
+    char* const begin = &s[0];
+    char* const end = begin + s.size();
+    char* to = static_cast<char*>(std::memchr(begin, c, s.size()));
+    if (!to) return;
+    for (char* from = to + 1; from < end;) {
+        char* next = static_cast<char*>(std::memchr(from, c, static_cast<size_t>(end - from)));
+        if (!next) next = end;
+        std::memmove(to, from, static_cast<size_t>(next - from));
+        to += next - from;
+        from = next + 1;
+    }
+    s.resize(static_cast<size_t>(to - begin));
 }
 
 bool IsAscii(const std::string& s) {
@@ -176,7 +194,7 @@ String StringReplaceAll(String text, const String& find, const String& replaceme
     EncodingKind kind = text.Kind();
     std::string s = std::move(text).TakeBytes();
     if (f.size() == 1 && r.empty()) {  // the common case, removing one character, in place
-        s.erase(std::remove(s.begin(), s.end(), f[0]), s.end());
+        RemoveAllOf(s, f[0]);
         return String(std::move(s), kind);
     }
     std::string out;

@@ -6,8 +6,12 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QTimer>
 #include <algorithm>
+#include <chrono>
 
+#include "framework/Application.h"
 #include "framework/Control.h"
 #include "framework/Keyboard.h"
 #include "framework/MainThread.h"
@@ -27,6 +31,26 @@ public:
     explicit WindowWidget(Window* owner) : owner_(owner) {}
     void Detach() { owner_ = nullptr; }
     Window* Owner() const { return owner_; }
+
+    // A whole-window redraw, no more often than the screen refreshes: a request
+    // that comes sooner is folded into one redraw when the interval is over.
+    void RequestRedraw(bool now) {
+        const auto elapsed = std::chrono::steady_clock::now() - lastPaint_;
+        if (elapsed >= kFrame) {
+            if (now) repaint();
+            else update();
+            lastPaint_ = std::chrono::steady_clock::now();
+            return;
+        }
+        if (redrawPending_) return;
+        redrawPending_ = true;
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kFrame - elapsed);
+        QTimer::singleShot(static_cast<int>(wait.count()) + 1, this, [this] {
+            redrawPending_ = false;
+            lastPaint_ = std::chrono::steady_clock::now();
+            update();
+        });
+    }
 
 protected:
     void closeEvent(QCloseEvent* event) override {
@@ -51,7 +75,10 @@ protected:
     }
 
 private:
+    static constexpr std::chrono::milliseconds kFrame{16};
     Window* owner_;
+    std::chrono::steady_clock::time_point lastPaint_{};
+    bool redrawPending_ = false;
 };
 
 }  // namespace
@@ -67,6 +94,7 @@ const ClassRecord* GetWindowClass() {
             {"UpdateNow", "%%", MakeInvoker(&Window::UpdateNow), true, {}},
         });
         r->attributes = RuntimeAllocateAttributeTable({{"__Scope", "Public"}});
+        DescribeWindowProperties(r);
         return r;
     }();
     return record;
@@ -104,12 +132,15 @@ void Window::Constructor() {
     OpenWindowList().push_back(self);
     open_ = true;
     try {
+        constructing_ = true;
         RaiseEvent("Layout");
         RaiseEvent("CreateControls");
-        for (const Ref<Control>& c : controls_) c->Opened();
+        constructing_ = false;
+        for (const Ref<Control>& c : std::vector<Ref<Control>>(controls_)) c->Opened();
         if (visible_ && !closed_) Widget()->show();
         if (!closed_) RaiseEvent("Open");
     } catch (...) {
+        constructing_ = false;
         Close();  // a window that failed to build is not left open
         throw;
     }
@@ -126,7 +157,7 @@ void Window::Show() {
 
 void Window::ShowModal() {
     RequireMainThread();
-    if (closed_) return;
+    if (closed_ || QuitRequested()) return;  // nothing waits for an answer once the application quits
     Ref<Window> keepAlive = RefTo(this);
     QWidget* w = Widget();
     w->setWindowModality(Qt::ApplicationModal);
@@ -148,6 +179,7 @@ void Window::Close() {
     open_ = false;
     Ref<Window> keepAlive = RefTo(this);  // destruction waits for this call and for running handlers
     if (widget_) widget_->hide();
+    for (const Ref<Control>& c : controls_) c->WindowClosed();
     if (modalLoop_) modalLoop_->exit(0);
     auto& list = OpenWindowList();
     list.erase(std::remove_if(list.begin(), list.end(), [this](const Ref<Window>& w) { return w.raw() == this; }),
@@ -174,18 +206,12 @@ bool Window::WidgetKeyPressed(const String& key) {
 
 void Window::Refresh(bool) {
     RequireMainThread();
-    if (widget_) widget_->update();
+    if (widget_) static_cast<WindowWidget*>(widget_.data())->RequestRedraw(false);
 }
 
 void Window::UpdateNow() {
     RequireMainThread();
-    if (!widget_ || !widget_->isVisible()) return;
-    // Painting more often than the screen refreshes shows nothing more; a
-    // skipped paint is still pending from Refresh and comes with the next events.
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastPaint_ < std::chrono::milliseconds(16)) return;
-    lastPaint_ = now;
-    widget_->repaint();
+    if (widget_ && widget_->isVisible()) static_cast<WindowWidget*>(widget_.data())->RequestRedraw(true);
 }
 
 void Window::_AddControl(const String& name, const Ref<Control>& control) {
@@ -227,16 +253,21 @@ void Window::SetTitle(const String& title) { Widget()->setWindowTitle(QString::f
 int32_t Window::Width() const { return Widget()->width(); }
 int32_t Window::Height() const { return Widget()->height(); }
 
-void Window::SetWidth(int32_t width) {
-    QWidget* w = Widget();
-    w->resize(width, w->height());
-    ApplySizeLimits();
-}
+void Window::SetWidth(int32_t width) { Resize(width, Widget()->height()); }
+void Window::SetHeight(int32_t height) { Resize(Widget()->width(), height); }
 
-void Window::SetHeight(int32_t height) {
+void Window::Resize(int32_t width, int32_t height) {
+    RequireMainThread();
     QWidget* w = Widget();
-    w->resize(w->width(), height);
+    const QSize old = w->size();
+    if (resizeable_) w->resize(width, height);
+    else w->setFixedSize(width, height);  // a size fixed for the user, not for code
     ApplySizeLimits();
+    const int32_t dw = w->width() - old.width(), dh = w->height() - old.height();
+    if (dw == 0 && dh == 0) return;
+    for (const Ref<Control>& c : controls_)
+        if (auto* rc = dynamic_cast<RectControl*>(c.raw()); rc && rc->Widget() && rc->Widget()->parentWidget() == w)
+            rc->FollowWindowResize(dw, dh);
 }
 
 void Window::SetMinWidth(int32_t v) { minWidth_ = v; ApplySizeLimits(); }
@@ -245,13 +276,27 @@ void Window::SetMaxWidth(int32_t v) { maxWidth_ = v; ApplySizeLimits(); }
 void Window::SetMaxHeight(int32_t v) { maxHeight_ = v; ApplySizeLimits(); }
 
 void Window::SetVisible(bool visible) {
+    RequireMainThread();
     visible_ = visible;
-    if (open_ && widget_) widget_->setVisible(visible);
+    if (open_ && !constructing_ && widget_) widget_->setVisible(visible);
 }
 
 void Window::SetBackdrop(const Ref<Picture>& picture) {
+    RequireMainThread();
     backdrop_ = picture;
     if (widget_) widget_->update();
+}
+
+void Window::SetHasBackColor(bool v) { RequireMainThread(); hasBackColor_ = v; ApplyBackColor(); }
+void Window::SetBackColor(Color color) { RequireMainThread(); backColor_ = color; ApplyBackColor(); }
+
+void Window::ApplyBackColor() {
+    QWidget* w = Widget();
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::Window, hasBackColor_ ? QColor(backColor_.red, backColor_.green, backColor_.blue)
+                                                     : w->style()->standardPalette().color(QPalette::Window));
+    w->setPalette(palette);
+    w->setAutoFillBackground(hasBackColor_);
 }
 
 void Window::SetFrame(int32_t frame) { frame_ = frame; ApplyFlags(); }

@@ -5,11 +5,11 @@
 // and the widget goes once no handler of the window is running any more.
 #include <QPointer>
 #include <QWidget>
-#include <chrono>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "framework/Color.h"
 #include "framework/Object.h"
 #include "framework/Picture.h"
 #include "framework/Runtime.h"
@@ -66,8 +66,14 @@ public:
     void SetMaxHeight(int32_t v);
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);
+    // The picture drawn as the window's background, from its top left; Nil for none.
     Ref<Picture> Backdrop() const { return backdrop_; }
     void SetBackdrop(const Ref<Picture>& picture);
+    // The background colour, painted only when HasBackColor is true.
+    bool HasBackColor() const { return hasBackColor_; }
+    void SetHasBackColor(bool v);
+    Color BackColor() const { return backColor_; }
+    void SetBackColor(Color color);
 
     // The frame of the window and its title-bar buttons.
     int32_t Frame() const { return frame_; }
@@ -83,6 +89,7 @@ public:
 
     // Property codes that change nothing on this platform are kept as given.
     std::map<std::string, Value>& OtherProperties() { return other_; }
+    std::map<std::string, Value>& Codes() { return other_; }
 
     // The widget's events, forwarded to the window.
     void WidgetCloseRequested();
@@ -92,6 +99,9 @@ public:
 private:
     void ApplyFlags();
     void ApplySizeLimits();
+    void ApplyBackColor();
+    // Sets the widget's size; the controls locked to the right or bottom edge follow.
+    void Resize(int32_t width, int32_t height);
 
     QPointer<QWidget> widget_;
     std::vector<Ref<Control>> controls_;
@@ -102,10 +112,12 @@ private:
     bool open_ = false;
     bool closed_ = false;
     bool visible_ = true;
+    bool constructing_ = false;  // shown only once built
+    bool hasBackColor_ = false;
+    Color backColor_ = kWhite;
     int32_t frame_ = 0;
     int32_t minWidth_ = 64, minHeight_ = 64, maxWidth_ = 32000, maxHeight_ = 32000;
     bool resizeable_ = true, closeButton_ = true, minimizeButton_ = true, maximizeButton_ = true;
-    std::chrono::steady_clock::time_point lastPaint_{};
 };
 
 // The open windows, front to back in the order they were opened.
@@ -115,5 +127,7 @@ Ref<Window> RuntimeGetImplicitWindow(const std::string& className);
 
 // The class record of Window, registered on first use.
 const ClassRecord* GetWindowClass();
+// Adds the window properties that records and code set by name (WindowProperties.cpp).
+void DescribeWindowProperties(ClassRecord* windowClass);
 
 }  // namespace fw

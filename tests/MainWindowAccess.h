@@ -24,6 +24,7 @@ struct MainWindowTestAccess {
                                      bool top) {
         w.p_Convert_MBox_MailStructure(std::move(src), std::move(dst), top);
     }
+    static void ClearBatchOutputsWritten(MainWindow& w) { w.ClearBatchOutputsWritten(); }
     static int32_t& ItemCount(MainWindow& w) { return w.ItemCount; }
     static fw::Ref<fw::FolderItem>& SourceFolder(MainWindow& w) { return w.SourceFolder; }
     static fw::Ref<fw::FolderItem>& TargetFolder(MainWindow& w) { return w.TargetFolder; }

@@ -3,6 +3,8 @@
 // the item count of the batch run under way, the window's controls, their
 // handlers, and the working methods of the conversion engine.
 #include <cstdint>
+#include <set>
+#include <string>
 
 #include "framework/Controls.h"
 #include "framework/FolderItem.h"
@@ -78,6 +80,29 @@ protected:
     int32_t ItemCount = 0;
 
 private:
+    // The batch walk: the entry loop that the three layouts share, and the
+    // rules that keep a walk finite and stoppable.
+    using LevelWalker = void (MainWindow::*)(fw::Ref<fw::FolderItem>, fw::Ref<fw::FolderItem>, bool);
+    void WalkLevelEntries(fw::FolderItem& source, const fw::Ref<fw::FolderItem>& fileDestination,
+                          const fw::Ref<fw::FolderItem>& folderDestination, LevelWalker walker);
+    void ConvertMailboxLevel(fw::Ref<fw::FolderItem> SrcFolder, fw::Ref<fw::FolderItem> DestFolder, bool TopLevel,
+                             bool withMessagesFolder, LevelWalker walker);
+    void BeginBatchWalk();
+    // Makes one output folder of a level; true when it exists afterwards.
+    bool MakeOutputFolder(fw::FolderItem& folder);
+    bool PassesOverFolder(const fw::FolderItem& folder) const;
+    bool WalkStopRequested() const;
+    std::set<std::string> batchOutputFolders_;  // canonical paths of the folders this walk has made
+
+    // The batch writer: the output entry of a file (no name written twice in
+    // one run), the per-file progress step, and the run's written outputs,
+    // which a top-level walk clears when it starts.
+    fw::Ref<fw::FolderItem> BatchOutputEntry(const fw::FolderItem& destination, const fw::String& sourceName,
+                                             std::string& key);
+    void StepBatchProgress();
+    void ClearBatchOutputsWritten();
+    std::set<std::string> batchOutputsWritten_;  // canonical paths of the files this run has written
+
     friend struct MainWindowTestAccess;
     friend void MainWindowInstanceCleanup(MainWindow& window);
 };

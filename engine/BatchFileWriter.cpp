@@ -1,0 +1,49 @@
+// The batch writer: one file of a batch run into a given folder, then the
+// progress step.
+#include "engine/BatchRules.h"
+#include "engine/EmlxFile.h"
+#include "engine/EngineAlerts.h"
+#include "framework/Dialogs.h"
+#include "windows/MainWindow.h"
+
+using namespace fw;
+
+namespace {
+const String kProgressOf = " of ";
+const String kProgressHint = " (hit esc to stop)";
+}  // namespace
+
+void MainWindow::ClearBatchOutputsWritten() { batchOutputsWritten_.clear(); }
+
+// "<base>.emlx", or when a file of this run already has that name,
+// "<base> 2.emlx", "<base> 3.emlx", ...: no message of a run replaces another.
+// Files left by an earlier run are replaced, so a rerun gives the same files.
+Ref<FolderItem> MainWindow::BatchOutputEntry(const FolderItem& destination, const String& sourceName,
+                                             std::string& key) {
+    const std::string folder = CanonicalPathOf(destination) + "/";
+    String name = EmlxFileName(sourceName);
+    for (int32_t n = 2; batchOutputsWritten_.count(folder + name.ToUTF8()) > 0; ++n) name = EmlxFileName(sourceName, n);
+    key = folder + name.ToUTF8();
+    return destination.Child(name);
+}
+
+void MainWindow::StepBatchProgress() {
+    Ref<ProgressBar> bar = StatusBar();
+    bar->SetValue(bar->Value() + 1);
+    StatusText()->SetText(StringStrInt32(bar->Value()) + kProgressOf + StringStrInt32(ItemCount) + kProgressHint);
+    Refresh(true);
+    UpdateNow();
+}
+
+void MainWindow::p_ConvertFile(Ref<FolderItem> source, Ref<FolderItem> destination) {
+    try {
+        EmlxDraft draft = ReadEmlxDraft(*source, [this](String header) { return p_GetPList(std::move(header)); });
+        std::string key;
+        Ref<FolderItem> output = BatchOutputEntry(*destination, source->Name(), key);
+        WriteEmlxFile(*output, *source, std::move(draft));
+        batchOutputsWritten_.insert(std::move(key));
+        StepBatchProgress();
+    } catch (...) {
+        RuntimeMsgBox(kAlertConvertFile);
+    }
+}

@@ -1,0 +1,66 @@
+#pragma once
+// Event bindings. A delegate ties a handler member to its receiver, a window
+// held through a weak reference, so a binding never keeps its window alive.
+// A control holds its bindings; when it raises an event, the binding's
+// dispatch routine runs the delegate with the control as the argument.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/Object.h"
+#include "framework/Runtime.h"
+
+namespace fw {
+
+class Control;
+
+// Calls a handler with the arguments of its parameter list.
+using DelegateCaller = Value (*)(const MemberRecord& handler, Object& receiver, const std::vector<Value>& args);
+// The framework's caller: the handler's generic invoker.
+Value CallHandlerMember(const MemberRecord& handler, Object& receiver, const std::vector<Value>& args);
+
+class Delegate : public Object {
+public:
+    Delegate(MemberRecord handler, const Ref<Object>& receiver, std::string parameterList, DelegateCaller caller);
+
+    const MemberRecord& Handler() const { return handler_; }
+    const std::string& ParameterList() const { return parameterList_; }
+    bool ReceiverGone() const { return receiver_.Expired(); }
+
+    // Runs the handler on its receiver. The receiver is held strongly until the
+    // handler returns, so a window closed inside it is destroyed only afterwards.
+    // Raises NilObjectException instead of calling when the receiver is gone.
+    Value Invoke(const std::vector<Value>& args) const;
+
+private:
+    MemberRecord handler_;
+    WeakRef<Object> receiver_;
+    std::string parameterList_;
+    DelegateCaller caller_;
+};
+
+// A delegate for the handler on the receiver. The parameter list is written as
+// "( TextField )" or "( Ptr, Ptr ) as Object"; it must agree with the handler's
+// signature ("%%o<TextField>"), else RuntimeException.
+Ref<Delegate> RuntimeCreateDelegate(const MemberRecord* handler, const Ref<Object>& receiver,
+                                    const std::string& parameterList, DelegateCaller caller = CallHandlerMember);
+
+// Runs one delegate for one event of a control.
+using EventDispatcher = void (*)(Control& control, const Delegate& delegate, const std::vector<Value>& eventArgs);
+// The dispatch of the control events that pass only their control: Action,
+// TextChange, Open.
+void DispatchWithControl(Control& control, const Delegate& delegate, const std::vector<Value>& eventArgs);
+
+// Binds the delegate to an event that the control's kind raises; an event the
+// kind does not have raises RuntimeException.
+void RuntimeAddEventHandler(const Ref<Control>& control, const std::string& event, EventDispatcher dispatcher,
+                            const Ref<Delegate>& delegate);
+
+// Tests watch the bindings through this: it is told the handler member's name
+// each time a delegate runs one.
+void SetHandlerObserver(std::function<void(const std::string& member)> observer);
+
+// The signature notation of a parameter list: "( TextField )" -> "%%o<TextField>".
+std::string SignatureOfParameterList(const std::string& parameterList);
+
+}  // namespace fw

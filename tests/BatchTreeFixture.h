@@ -1,0 +1,91 @@
+#pragma once
+// A source tree and a target folder on disk, a real main window, and a log of
+// every entry the run makes, in the order made.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "MainWindowAccess.h"
+#include "ScriptedDialogs.h"
+#include "framework/Application.h"
+#include "framework/FolderItem.h"
+
+class BatchTreeFixture : public ::testing::Test {
+protected:
+    enum class Layout { Mirror, Mailbox, MailStructure };
+
+    void SetUp() override {
+        root_ = std::filesystem::temp_directory_path() /
+                ("quelmar-batch-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(root_);
+        std::filesystem::create_directories(root_ / "Out");
+        window_ = GetMainWindowInstance();
+        fw::SetCreationObserver([this](const std::filesystem::path& p) {
+            made_.push_back(std::filesystem::relative(p, root_ / "Out").generic_string());
+            if (onCreate_) onCreate_(made_.back());
+        });
+    }
+
+    void TearDown() override {
+        fw::SetCreationObserver(nullptr);
+        fw::SetBackgroundTaskObserver(nullptr);
+        if (window_) window_->Close();
+        window_.Release();
+        std::filesystem::remove_all(root_);
+    }
+
+    std::filesystem::path Path(const std::string& relative) const { return root_ / relative; }
+
+    void Write(const std::string& relative, const std::string& content) {
+        std::filesystem::create_directories(Path(relative).parent_path());
+        std::ofstream(Path(relative), std::ios::binary) << content;
+    }
+
+    std::string Read(const std::string& relative) const {
+        std::ifstream in(Path(relative), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    static std::string Message(const std::string& subject) {
+        return "From: a@example.com\r\nTo: b@example.com\r\nSubject: " + subject +
+               "\r\nDate: Tue, 1 Jul 2003 10:52:37 +0200\r\n\r\nBody of " + subject + "\r\n";
+    }
+
+    // Counts and walks as the "Batch Convert" handler does.
+    void Run(const std::string& source, Layout layout, const std::string& target = "Out") {
+        fw::Ref<fw::FolderItem> src = fw::FolderItemFromPath(Path(source));
+        fw::Ref<fw::FolderItem> dst = fw::FolderItemFromPath(Path(target));
+        MainWindow& w = *window_;
+        MainWindowTestAccess::SourceFolder(w) = src;
+        MainWindowTestAccess::TargetFolder(w) = dst;
+        w.StatusBar()->SetValue(0);
+        MainWindowTestAccess::ItemCount(w) = 0;
+        MainWindowTestAccess::CountItems(w, src);
+        w.StatusBar()->SetMaximum(MainWindowTestAccess::ItemCount(w));
+        switch (layout) {
+        case Layout::Mirror: MainWindowTestAccess::Convert(w, src, dst, true); break;
+        case Layout::Mailbox: MainWindowTestAccess::ConvertMBox(w, src, dst, true); break;
+        case Layout::MailStructure: MainWindowTestAccess::ConvertMailStructure(w, src, dst, true); break;
+        }
+    }
+
+    void Escape(bool down) {
+        QKeyEvent event(down ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(window_->Widget(), &event);
+    }
+
+    int32_t ItemCount() { return MainWindowTestAccess::ItemCount(*window_); }
+    int32_t Progress() { return window_->StatusBar()->Value(); }
+
+    std::filesystem::path root_;
+    fw::Ref<MainWindow> window_;
+    std::vector<std::string> made_;
+    std::function<void(const std::string&)> onCreate_;
+    ScopedDialogs dialogs_;
+};

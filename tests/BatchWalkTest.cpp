@@ -1,0 +1,251 @@
+// The count and the three batch walkers on real folders, through a real main window.
+#include "BatchTreeFixture.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "EmlxReader.h"
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+class BatchWalk : public BatchTreeFixture {
+protected:
+    // Inbox with a.eml, b.txt, c.oml, Work/d.eml and a hidden file, in that order.
+    void MakeWorkedExample() {
+        Write("Inbox/a.eml", Message("a"));
+        Write("Inbox/b.txt", Message("b"));
+        Write("Inbox/c.oml", Message("c"));
+        Write("Inbox/Work/d.eml", Message("d"));
+        Write("Inbox/.hidden", Message("hidden"));
+    }
+};
+
+TEST_F(BatchWalk, WorkedExampleInEachLayoutMakesItsEntriesInOrder) {
+    struct Case {
+        Layout layout;
+        Strings made;
+    };
+    // Entries are numbered in byte order of their names, so "Work" comes before "a.eml".
+    const Case cases[] = {
+        {Layout::Mirror,
+         {"Inbox_conv", "Inbox_conv/Work", "Inbox_conv/Work/d.emlx", "Inbox_conv/a.emlx", "Inbox_conv/b.emlx"}},
+        {Layout::Mailbox,
+         {"Inbox_converted", "Inbox_converted/Inbox.mbox", "Inbox_converted/Inbox",
+          "Inbox_converted/Inbox.mbox/Messages", "Inbox_converted/Inbox/Work.mbox", "Inbox_converted/Inbox/Work",
+          "Inbox_converted/Inbox/Work.mbox/Messages", "Inbox_converted/Inbox/Work.mbox/Messages/d.emlx",
+          "Inbox_converted/Inbox.mbox/Messages/a.emlx", "Inbox_converted/Inbox.mbox/Messages/b.emlx"}},
+        {Layout::MailStructure,
+         {"Inbox_converted", "Inbox_converted/Inbox.mbox", "Inbox_converted/Inbox", "Inbox_converted/Inbox/Work.mbox",
+          "Inbox_converted/Inbox/Work", "Inbox_converted/Inbox/Work.mbox/d.emlx", "Inbox_converted/Inbox.mbox/a.emlx",
+          "Inbox_converted/Inbox.mbox/b.emlx"}},
+    };
+    MakeWorkedExample();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.made.front());
+        fs::remove_all(Path("Out"));
+        fs::create_directories(Path("Out"));
+        made_.clear();
+        Run("Inbox", c.layout);
+        EXPECT_EQ(ItemCount(), 4);
+        EXPECT_EQ(Progress(), 3);
+        EXPECT_EQ(window_->StatusText()->Text().ToUTF8(), "3 of 4 (hit esc to stop)");
+        EXPECT_EQ(made_, c.made);
+        EXPECT_TRUE(dialogs_->alerts.empty());
+    }
+}
+
+TEST_F(BatchWalk, SourcesAreNeverChanged) {
+    MakeWorkedExample();
+    const std::string before = Read("Inbox/a.eml") + Read("Inbox/Work/d.eml");
+    Run("Inbox", Layout::Mailbox);
+    EXPECT_EQ(Read("Inbox/a.eml") + Read("Inbox/Work/d.eml"), before);
+}
+
+TEST_F(BatchWalk, EscapeStopsTheWalk) {
+    // Inbox: a.eml, sub/(x.eml, y.eml), z.eml
+    Write("Inbox/a.eml", Message("a"));
+    Write("Inbox/sub/x.eml", Message("x"));
+    Write("Inbox/sub/y.eml", Message("y"));
+    Write("Inbox/z.eml", Message("z"));
+    struct Case {
+        const char* name;
+        bool heldFromStart;
+        bool releaseBeforeParentTests;
+        Strings converted;
+    };
+    const Case cases[] = {
+        {"held before the walk", true, false, {}},
+        {"pressed in a sub-folder, released before the parent's next test", false, true,
+         {"Inbox_conv/a.emlx", "Inbox_conv/sub/x.emlx", "Inbox_conv/z.emlx"}},
+        {"pressed in a sub-folder and still held", false, false, {"Inbox_conv/a.emlx", "Inbox_conv/sub/x.emlx"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(Path("Out"));
+        fs::create_directories(Path("Out"));
+        made_.clear();
+        int yieldsSincePress = -1;
+        onCreate_ = [&](const std::string& made) {
+            if (made == "Inbox_conv/sub/x.emlx" && !c.heldFromStart) {
+                Escape(true);
+                yieldsSincePress = 0;
+            }
+        };
+        fw::SetBackgroundTaskObserver([&] {
+            // The first yield after the press is the sub-folder's own; the second is its parent's.
+            if (yieldsSincePress >= 0 && ++yieldsSincePress == 2 && c.releaseBeforeParentTests) Escape(false);
+        });
+        if (c.heldFromStart) Escape(true);
+        Run("Inbox", Layout::Mirror);
+        Escape(false);
+        Strings converted;
+        for (const std::string& m : made_)
+            if (m.size() > 5 && m.compare(m.size() - 5, 5, ".emlx") == 0) converted.push_back(m);
+        EXPECT_EQ(converted, c.converted);
+        EXPECT_TRUE(fs::is_directory(Path("Out/Inbox_conv")));  // the top level's folder is always made
+        EXPECT_EQ(ItemCount(), 4);
+    }
+}
+
+TEST_F(BatchWalk, AFailingSubFolderIsReportedOnceAndItsSiblingsAreConverted) {
+    // A mailbox folder of this name is longer than a file name may be.
+    const std::string longName(252, 'L');
+    Write("Inbox/A/a.eml", Message("a"));
+    Write("Inbox/" + longName + "/l.eml", Message("l"));
+    Write("Inbox/Z/z.eml", Message("z"));
+    Run("Inbox", Layout::Mailbox);
+    EXPECT_EQ(dialogs_->Prompts(), Strings{"Exception p_RenameItems"});
+    EXPECT_TRUE(fs::exists(Path("Out/Inbox_converted/Inbox/A.mbox/Messages/a.emlx")));
+    EXPECT_TRUE(fs::exists(Path("Out/Inbox_converted/Inbox/Z.mbox/Messages/z.emlx")));
+    EXPECT_EQ(Progress(), 2);
+}
+
+TEST_F(BatchWalk, AnUnreadableFileIsReportedAndTakesNoProgressStep) {
+    Write("Inbox/a.eml", Message("a"));
+    fs::create_symlink(Path("Inbox/missing.eml"), Path("Inbox/b.eml"));  // visible, but cannot be opened
+    Write("Inbox/c.eml", Message("c"));
+    Run("Inbox", Layout::Mirror);
+    EXPECT_EQ(dialogs_->Prompts(), Strings{"application error in p_ConvertFile"});
+    EXPECT_EQ(ItemCount(), 3);
+    EXPECT_EQ(Progress(), 2);
+    EXPECT_FALSE(fs::exists(Path("Out/Inbox_conv/b.emlx")));
+}
+
+TEST_F(BatchWalk, AVanishedTargetIsReportedInEveryLayout) {
+    Write("Inbox/a.eml", Message("a"));
+    for (Layout layout : {Layout::Mirror, Layout::Mailbox, Layout::MailStructure}) {
+        dialogs_->alerts.clear();
+        Run("Inbox", layout, "Gone");
+        EXPECT_EQ(dialogs_->Prompts(), Strings{"Exception p_RenameItems"});
+        EXPECT_FALSE(fs::exists(Path("Gone")));
+        EXPECT_EQ(Progress(), 0);
+    }
+}
+
+TEST_F(BatchWalk, OnlyTheLastExtensionDecidesAndHiddenEntriesArePassedOver) {
+    const char* names[] = {"x.eml.oml", "x.oml.eml", "README", "name.", "m.emlx", "UP.OML", "low.oml", ".hid.eml"};
+    for (const char* n : names) Write(std::string("Inbox/") + n, Message(n));
+    Write("Inbox/.hidden/h.eml", Message("h"));
+    Run("Inbox", Layout::Mirror);
+    EXPECT_EQ(made_, (Strings{"Inbox_conv", "Inbox_conv/README.emlx", "Inbox_conv/m.emlx", "Inbox_conv/name.emlx",
+                              "Inbox_conv/x.oml.emlx"}));
+    EXPECT_EQ(ItemCount(), 7);  // "oml" files are counted, hidden ones are not
+    EXPECT_EQ(Progress(), 4);
+}
+
+TEST_F(BatchWalk, ARerunReplacesTheSameFiles) {
+    Write("Inbox/a.eml", Message("a"));
+    Write("Inbox/a.txt", Message("a text"));
+    Run("Inbox", Layout::MailStructure);
+    const std::string first = Read("Out/Inbox_converted/Inbox.mbox/a.emlx");
+    const std::string second = Read("Out/Inbox_converted/Inbox.mbox/a 2.emlx");
+    EXPECT_NE(first, second);  // two sources of one base name keep both messages
+    Write("Out/Inbox_converted/Inbox.mbox/other", "kept");
+    Run("Inbox", Layout::MailStructure);
+    EXPECT_EQ(Read("Out/Inbox_converted/Inbox.mbox/a.emlx"), first);
+    EXPECT_EQ(Read("Out/Inbox_converted/Inbox.mbox/a 2.emlx"), second);
+    EXPECT_FALSE(fs::exists(Path("Out/Inbox_converted/Inbox.mbox/a 3.emlx")));
+    EXPECT_EQ(Read("Out/Inbox_converted/Inbox.mbox/other"), "kept");
+    EXPECT_TRUE(dialogs_->alerts.empty());
+}
+
+TEST_F(BatchWalk, LinkLoopsAndATargetInsideTheSourceFinish) {
+    Write("Inbox/a.eml", Message("a"));
+    Write("Inbox/Sub/s.eml", Message("s"));
+    fs::create_directory_symlink(Path("Inbox"), Path("Inbox/Sub/loop"));
+    fs::create_directories(Path("Inbox/Target"));
+    for (Layout layout : {Layout::Mirror, Layout::Mailbox, Layout::MailStructure}) {
+        Run("Inbox", layout, "Inbox/Target");
+        EXPECT_EQ(ItemCount(), 2);
+        EXPECT_EQ(Progress(), 2);
+    }
+    // The source itself as the target: the run's own folders are not walked.
+    fs::remove_all(Path("Inbox/Target"));
+    Run("Inbox", Layout::Mailbox, "Inbox");
+    EXPECT_EQ(Progress(), 2);
+    EXPECT_TRUE(fs::exists(Path("Inbox/Inbox_converted/Inbox.mbox/Messages/a.emlx")));
+    EXPECT_FALSE(fs::exists(Path("Inbox/Inbox_converted/Inbox/Inbox_converted")));
+    EXPECT_TRUE(dialogs_->alerts.empty());
+}
+
+TEST_F(BatchWalk, AnEmptySourceMakesOnlyTheTopLevelFolders) {
+    fs::create_directories(Path("Empty"));
+    Write("Empty/.DS_Store", "x");
+    Run("Empty", Layout::Mailbox);
+    EXPECT_EQ(ItemCount(), 0);
+    EXPECT_EQ(made_, (Strings{"Empty_converted", "Empty_converted/Empty.mbox", "Empty_converted/Empty",
+                              "Empty_converted/Empty.mbox/Messages"}));
+}
+
+TEST_F(BatchWalk, ClosingTheWindowOrQuittingStopsTheWalkBetweenEntries) {
+    for (int i = 0; i < 5; ++i) Write("Inbox/m" + std::to_string(i) + ".eml", Message(std::to_string(i)));
+    onCreate_ = [this](const std::string& made) {
+        if (made == "Inbox_conv/m1.emlx") window_->Close();
+    };
+    Run("Inbox", Layout::Mirror);
+    EXPECT_EQ(Progress(), 2);  // m0 and m1, each written whole
+    EXPECT_FALSE(fs::exists(Path("Out/Inbox_conv/m2.emlx")));
+
+    window_ = GetMainWindowInstance();
+    fs::remove_all(Path("Out/Inbox_conv"));
+    onCreate_ = [](const std::string& made) {
+        if (made == "Inbox_conv/m2.emlx") fw::QuitApplication(0);
+    };
+    Run("Inbox", Layout::Mirror);
+    EXPECT_EQ(Progress(), 3);
+    EXPECT_FALSE(fs::exists(Path("Out/Inbox_conv/m3.emlx")));
+}
+
+TEST_F(BatchWalk, EveryOutputReadsAsAppleMailReadsIt) {
+    MakeWorkedExample();
+    Write("Inbox/Work/binary.eml", std::string("From: <x&y>\r\nSubject: \xff\x00\x01 bin\r\n\r\n\x00\xfe", 36));
+    for (Layout layout : {Layout::Mirror, Layout::Mailbox, Layout::MailStructure}) {
+        made_.clear();
+        Run("Inbox", layout);
+        int outputs = 0;
+        for (const std::string& m : made_) {
+            if (m.size() < 5 || m.compare(m.size() - 5, 5, ".emlx") != 0) continue;
+            SCOPED_TRACE(m);
+            ++outputs;
+            const EmlxFile file = ReadEmlx(Path("Out/" + m));
+            ASSERT_EQ(file.error, "");
+            const std::string stem = fs::path(m).stem().string();
+            const std::string source = stem == "b" ? "Inbox/b.txt" : stem == "a" ? "Inbox/a.eml" : "Inbox/Work/" + stem + ".eml";
+            std::string expected = Read(source);
+            expected.erase(std::remove(expected.begin(), expected.end(), '\r'), expected.end());
+            if (!expected.empty() && expected.back() != '\n') expected += '\n';
+            EXPECT_EQ(file.message, expected);
+            EXPECT_EQ(file.flags, 33815681);
+            if (stem == "binary") {
+                EXPECT_EQ(file.sender, "<x&y>");
+                EXPECT_FALSE(file.dateSent.has_value());
+            } else {
+                EXPECT_EQ(file.subject, stem);
+                EXPECT_EQ(file.dateSent, std::optional<int64_t>(1057049557));
+            }
+        }
+        EXPECT_EQ(outputs, 4);
+    }
+}

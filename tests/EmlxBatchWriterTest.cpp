@@ -1,0 +1,122 @@
+// The batch writer: the same ".emlx" file into a given folder, the progress
+// step after each file, and no message lost to a name clash within a run.
+#include "EmlxFixture.h"
+
+#include <sys/stat.h>
+
+#include "AsUnprivilegedUser.h"
+
+using namespace fw;
+
+namespace {
+const char* const kAlert = "application error in p_ConvertFile";
+}
+
+class EmlxBatchWriter : public EmlxFixture {
+protected:
+    void SetUp() override {
+        EmlxFixture::SetUp();
+        std::filesystem::create_directories(Path("out"));
+        window_->StatusBar()->SetMaximum(120);
+        window_->StatusBar()->SetValue(0);
+        window_->StatusText()->SetText("0 of 120");
+        MainWindowTestAccess::ItemCount(*window_) = 120;
+    }
+    int32_t Progress() { return window_->StatusBar()->Value(); }
+    std::string Status() { return window_->StatusText()->Text().ToUTF8(); }
+};
+
+TEST_F(EmlxBatchWriter, WritesTheSameFileAsTheSingleConversion) {
+    for (const std::string& source : {std::string(), std::string("123456789"), std::string(99, 'a'),
+                                      std::string("From: a@x\r\nSubject: s\r\nDate: Tue, 1 Jul 2003 10:52:37 +0200\r\n\r\nbody")}) {
+        SCOPED_TRACE(source.size());
+        Write("m.eml", source);
+        MainWindowTestAccess::ClearBatchOutputsWritten(*window_);
+        ConvertIntoFolder("m.eml", "out");
+        ASSERT_TRUE(ConvertSingle("m.eml"));
+        const EmlxFile file = ReadEmlx(Path("out/m.emlx"));
+        ASSERT_TRUE(ReadsAsEmlx(file));
+        EXPECT_EQ(file.message.size(), file.count);
+        EXPECT_EQ(Read("m.emlx"), Read("out/m.emlx"));
+    }
+    EXPECT_TRUE(dialogs_->alerts.empty());
+}
+
+TEST_F(EmlxBatchWriter, StepsTheProgressAfterEachFile) {
+    Write("a.eml", "Subject: a\n");
+    window_->StatusBar()->SetValue(2);
+    ConvertIntoFolder("a.eml", "out");
+    EXPECT_EQ(3, Progress());
+    EXPECT_EQ("3 of 120 (hit esc to stop)", Status());
+
+    // The writer does not hold the value at the bar's maximum.
+    window_->StatusBar()->SetMaximum(3);
+    ConvertIntoFolder("a.eml", "out");
+    EXPECT_EQ(4, Progress());
+    EXPECT_EQ("4 of 120 (hit esc to stop)", Status());
+}
+
+TEST_F(EmlxBatchWriter, NoProgressStepAfterAFailure) {
+    Write("m.eml", "Subject: s\n");
+    ConvertIntoFolder("missing.eml", "out");           // source not there
+    ConvertIntoFolder("m.eml", "no such folder");      // the file cannot be created
+    MainWindowTestAccess::ConvertFile(*window_, Item("m.eml"), Nil);  // no destination
+    std::filesystem::create_directory(Path("out/m.emlx"));            // name taken by a folder
+    ConvertIntoFolder("m.eml", "out");
+    EXPECT_EQ(std::vector<std::string>(4, kAlert), dialogs_->Prompts());
+    EXPECT_EQ(0, Progress());
+    EXPECT_EQ("0 of 120", Status());
+    EXPECT_EQ("Subject: s\n", Read("m.eml"));
+}
+
+TEST_F(EmlxBatchWriter, AFolderThatRefusesTheFileIsReportedWithoutAStep) {
+    Write("m.eml", "Subject: s\n");
+    ::chmod(Path("out").c_str(), 0755);
+    ::chmod(root_.c_str(), 0755);
+    const int result = RunAsNobody([&] {
+        ConvertIntoFolder("m.eml", "out");
+        if (dialogs_->Prompts() != std::vector<std::string>{kAlert}) return 1;
+        if (Progress() != 0) return 2;
+        return 0;
+    });
+    EXPECT_EQ(0, result);
+    EXPECT_FALSE(std::filesystem::exists(Path("out/m.emlx")));
+}
+
+TEST_F(EmlxBatchWriter, NameClashesWithinARunGetNumberedNames) {
+    Write("src/a.eml", "Subject: first\n");
+    Write("src/a.txt", "Subject: second\n");
+    Write("src/a", "Subject: third\n");
+    Write("out/a.emlx", "left by an earlier run");
+    Write("out/a 2.emlx", "left by an earlier run");
+    for (const char* name : {"src/a.eml", "src/a.txt", "src/a"}) ConvertIntoFolder(name, "out");
+    EXPECT_EQ("first", ReadEmlx(Path("out/a.emlx")).subject);
+    EXPECT_EQ("second", ReadEmlx(Path("out/a 2.emlx")).subject);
+    EXPECT_EQ("third", ReadEmlx(Path("out/a 3.emlx")).subject);
+    EXPECT_EQ(3, Progress());
+
+    // Another folder of the same run has names of its own.
+    std::filesystem::create_directories(Path("out/sub"));
+    ConvertIntoFolder("src/a.txt", "out/sub");
+    EXPECT_EQ("second", ReadEmlx(Path("out/sub/a.emlx")).subject);
+
+    // A new run replaces what the last one wrote, under the same names.
+    MainWindowTestAccess::ClearBatchOutputsWritten(*window_);
+    Write("src/a.txt", "Subject: second again\n");
+    for (const char* name : {"src/a.eml", "src/a.txt"}) ConvertIntoFolder(name, "out");
+    EXPECT_EQ("first", ReadEmlx(Path("out/a.emlx")).subject);
+    EXPECT_EQ("second again", ReadEmlx(Path("out/a 2.emlx")).subject);
+    EXPECT_EQ("third", ReadEmlx(Path("out/a 3.emlx")).subject);
+    EXPECT_FALSE(std::filesystem::exists(Path("out/a 4.emlx")));
+}
+
+TEST_F(EmlxBatchWriter, ANameFreedByAFailedWriteIsNotSkipped) {
+    Write("src/a.eml", "Subject: first\n");
+    Write("src/a.txt", "Subject: second\n");
+    std::filesystem::create_directory(Path("out/a.emlx"));  // the first one fails
+    ConvertIntoFolder("src/a.eml", "out");
+    std::filesystem::remove(Path("out/a.emlx"));
+    ConvertIntoFolder("src/a.txt", "out");
+    EXPECT_EQ("second", ReadEmlx(Path("out/a.emlx")).subject);
+    EXPECT_EQ(std::vector<std::string>{kAlert}, dialogs_->Prompts());
+}
