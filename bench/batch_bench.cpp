@@ -7,24 +7,13 @@
 #include <string>
 
 #include "framework/Application.h"
+#include "PrintingDialogs.h"
 #include "framework/Dialogs.h"
 #include "windows/MainWindow.h"
 
 using namespace fw;
 
 namespace {
-
-// Alerts would wait for a user; here they are printed and answered at once.
-class PrintingDialogs : public DialogProvider {
-public:
-    int32_t MsgBox(const String& prompt, int32_t, const String&) override {
-        std::fprintf(stderr, "alert: %s\n", prompt.ToUTF8().c_str());
-        return 1;
-    }
-    Ref<FolderItem> SelectFolder(const String&) override { return Nil; }
-    Ref<FolderItem> GetOpenFolderItem(const String&) override { return Nil; }
-    void Beep() override {}
-};
 
 const PropertyRecord& Property(Object& object, const std::string& name) {
     for (const PropertyRecord& p : object.Class()->properties)

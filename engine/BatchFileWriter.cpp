@@ -35,14 +35,19 @@ void MainWindow::StepBatchProgress() {
     UpdateNow();
 }
 
+// Writes one file of a batch under the name the run gives it, then steps the progress.
+void MainWindow::WriteBatchOutput(const FolderItem& source, const FolderItem& destination, EmlxDraft&& draft) {
+    std::string key;
+    Ref<FolderItem> output = BatchOutputEntry(destination, source.Name(), key);
+    WriteEmlxFile(*output, source, std::move(draft));
+    batchOutputsWritten_.insert(std::move(key));
+    StepBatchProgress();
+}
+
 void MainWindow::p_ConvertFile(Ref<FolderItem> source, Ref<FolderItem> destination) {
     try {
-        EmlxDraft draft = ReadEmlxDraft(*source, [this](String header) { return p_GetPList(std::move(header)); });
-        std::string key;
-        Ref<FolderItem> output = BatchOutputEntry(*destination, source->Name(), key);
-        WriteEmlxFile(*output, *source, std::move(draft));
-        batchOutputsWritten_.insert(std::move(key));
-        StepBatchProgress();
+        WriteBatchOutput(*source, *destination,
+                         ReadEmlxDraft(*source, [this](String header) { return p_GetPList(std::move(header)); }));
     } catch (...) {
         RuntimeMsgBox(kAlertConvertFile);
     }

@@ -23,13 +23,9 @@ void MainWindow::p_ConvertFile_Obs(Ref<FolderItem> source, Ref<FolderItem> desti
         in->Close();
         draft.content =
             JoinWithTrailer(std::move(text), [this](String header) { return p_GetPList(std::move(header)); });
-        std::string key;
-        Ref<FolderItem> output = BatchOutputEntry(*destination, source->Name(), key);
         // CreateTextFile raises rather than giving no stream, and the content
         // is already in encoding 43, so the shared writer does what this one did.
-        WriteEmlxFile(*output, *source, std::move(draft));
-        batchOutputsWritten_.insert(std::move(key));
-        StepBatchProgress();
+        WriteBatchOutput(*source, *destination, std::move(draft));
     } catch (...) {
         RuntimeMsgBox(kAlertConvertFile);
     }

@@ -264,11 +264,12 @@ TEST_F(Bindings, WindowAndControlOperationsOffTheMainThreadAreRefused) {
         {"Timer.Mode", [&] { timer->SetMode(0); }},
         {"RuntimeGetImplicitWindow", [&] { RuntimeGetImplicitWindow("ProbeWindow.ProbeWindow"); }},
     };
-    for (const auto& [name, operation] : operations) {
+    for (const auto& entry : operations) {
+        const auto& name = entry.first;
         bool refused = false;
         std::thread worker([&] {
             try {
-                operation();
+                entry.second();
             } catch (const ThreadAccessingUIException&) {
                 refused = true;
             }

@@ -10,6 +10,8 @@
 #include "framework/FolderItem.h"
 #include "framework/Window.h"
 
+struct EmlxDraft;
+
 class MainWindow : public fw::Window {
 public:
     // Window construction hooks.
@@ -100,6 +102,7 @@ private:
     fw::Ref<fw::FolderItem> BatchOutputEntry(const fw::FolderItem& destination, const fw::String& sourceName,
                                              std::string& key);
     void StepBatchProgress();
+    void WriteBatchOutput(const fw::FolderItem& source, const fw::FolderItem& destination, EmlxDraft&& draft);
     void ClearBatchOutputsWritten();
     std::set<std::string> batchOutputsWritten_;  // canonical paths of the files this run has written
 

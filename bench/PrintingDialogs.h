@@ -1,0 +1,16 @@
+#pragma once
+#include <cstdio>
+
+#include "framework/Dialogs.h"
+
+// Alerts would wait for a user; in a benchmark they are printed and answered at once.
+class PrintingDialogs : public fw::DialogProvider {
+public:
+    int32_t MsgBox(const fw::String& prompt, int32_t, const fw::String&) override {
+        std::fprintf(stderr, "alert: %s\n", prompt.ToUTF8().c_str());
+        return 1;
+    }
+    fw::Ref<fw::FolderItem> SelectFolder(const fw::String&) override { return fw::Nil; }
+    fw::Ref<fw::FolderItem> GetOpenFolderItem(const fw::String&) override { return fw::Nil; }
+    void Beep() override {}
+};
