@@ -7,7 +7,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
 cmake --build "$build" --target batch_bench -j"$(nproc)" > /dev/null
 bench="$build/bench/batch_bench"
-work=$(mktemp -d /var/tmp/quelmar-bench.XXXXXX)
+# In memory by default, so that the file system's own state (ext4 slows down creating
+# files right after many were deleted) does not swamp what is measured.
+work=$(mktemp -d "${QUELMAR_BENCH_DIR:-/dev/shm}/quelmar-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 peak() { grep "Maximum resident" "$1" | awk '{printf "%.0f MB", $6/1024}'; }
@@ -29,7 +31,6 @@ run_set() {
     local s; s=$(sed -n 's/.*seconds=\([0-9.]*\).*/\1/p' "$work/out.txt")
     printf '  %-6s %6.2f s  %4.2fx cp -r  peak %s  (%s)\n' "$layout" "$s" "$(echo "$s / $cp_s" | bc -l)" \
       "$(peak "$work/time.txt")" "$(sed -n 's/.*status="\([^"]*\)".*/\1/p' "$work/out.txt")"
-    rm -rf "$work/$name/out-$layout"
   done
   rm -rf "$work/$name"
 }

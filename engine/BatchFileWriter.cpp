@@ -1,6 +1,5 @@
 // The batch writer: one file of a batch run into a given folder, then the
 // progress step.
-#include "engine/BatchRules.h"
 #include "engine/EmlxFile.h"
 #include "engine/EngineAlerts.h"
 #include "framework/Dialogs.h"
@@ -20,7 +19,9 @@ void MainWindow::ClearBatchOutputsWritten() { batchOutputsWritten_.clear(); }
 // Files left by an earlier run are replaced, so a rerun gives the same files.
 Ref<FolderItem> MainWindow::BatchOutputEntry(const FolderItem& destination, const String& sourceName,
                                              std::string& key) {
-    const std::string folder = CanonicalPathOf(destination) + "/";
+    // Every destination of a run lies under its one target path, so the path
+    // as written names each output once; no need to ask the file system.
+    const std::string folder = std::filesystem::absolute(destination.Path()).lexically_normal().string() + "/";
     String name = EmlxFileName(sourceName);
     for (int32_t n = 2; batchOutputsWritten_.count(folder + name.ToUTF8()) > 0; ++n) name = EmlxFileName(sourceName, n);
     key = folder + name.ToUTF8();

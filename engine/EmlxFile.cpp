@@ -17,8 +17,8 @@ const String kExtension = ".emlx";
 // entry, which CreateTextFile replaces without touching its target.
 bool IsSourceItself(const FolderItem& output, const FolderItem& source) {
     struct stat out, src;
-    return ::lstat(output.Path().c_str(), &out) == 0 && ::stat(source.Path().c_str(), &src) == 0 &&
-           out.st_dev == src.st_dev && out.st_ino == src.st_ino;
+    if (::lstat(output.Path().c_str(), &out) != 0) return false;  // no output yet: nothing to replace
+    return ::stat(source.Path().c_str(), &src) == 0 && out.st_dev == src.st_dev && out.st_ino == src.st_ino;
 }
 
 }  // namespace
@@ -74,8 +74,11 @@ void WriteEmlxFile(FolderItem& output, const FolderItem& source, EmlxDraft draft
         throw IOException("the output " + output.Path().string() + " is its own source");
     Ref<TextOutputStream> out = output.CreateTextFile();
     if (!output.Exists()) return;
-    output.SetMacCreator(draft.creator);
-    output.SetMacType(draft.type);
+    // The file was just made, so it has no codes yet: empty ones need not be set.
+    if (!draft.creator.IsEmpty() || !draft.type.IsEmpty()) {
+        output.SetMacCreator(draft.creator);
+        output.SetMacType(draft.type);
+    }
     out->Write(StringConvertEncoding(std::move(draft.content), EncodingsGetter(kEncodingLatin1)));
     out->Close();
 }

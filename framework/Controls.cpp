@@ -297,8 +297,12 @@ void ProgressBar::Show() {
     if (!bar) return;
     // Qt shows a busy animation for a maximum of 0; an empty bar is what is meant.
     const int max = maximum_ > 0 ? maximum_ : 1;
-    bar->setRange(0, max);
-    bar->setValue(maximum_ > 0 ? std::clamp(value_, 0, max) : 0);
+    const int shown = maximum_ > 0 ? std::clamp(value_, 0, max) : 0;
+    if (bar->maximum() != max) bar->setRange(0, max);
+    // A step that moves the bar by less than a pixel changes nothing on the
+    // screen; a batch run of many files steps it once per file.
+    const auto pixels = [&](int v) { return static_cast<int64_t>(v) * bar->width() / max; };
+    if (bar->value() < 0 || pixels(bar->value()) != pixels(shown) || shown == max || shown == 0) bar->setValue(shown);
 }
 QWidget* ProgressBar::MakeWidget(QWidget* parent) {
     auto* bar = new QProgressBar(parent);

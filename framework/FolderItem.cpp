@@ -86,14 +86,17 @@ Ref<FolderItem> FolderItem::Child(const String& name) const {
 
 int32_t FolderItem::Count() {
     if (!listing_) {
-        std::vector<fs::path> entries;
+        std::vector<ListedEntry> entries;
         std::error_code ec;
-        for (fs::directory_iterator it(path_, ec), end; !ec && it != end; it.increment(ec))
-            entries.push_back(it->path().filename());
+        for (fs::directory_iterator it(path_, ec), end; !ec && it != end; it.increment(ec)) {
+            std::error_code typeError;
+            const fs::file_type type = it->symlink_status(typeError).type();
+            entries.push_back({it->path().filename(), typeError ? fs::file_type::none : type});
+        }
         if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory)
             throw IOException("cannot list " + path_.string() + ": " + ec.message());
         std::sort(entries.begin(), entries.end(),
-                  [](const fs::path& a, const fs::path& b) { return a.native() < b.native(); });
+                  [](const ListedEntry& a, const ListedEntry& b) { return a.name.native() < b.name.native(); });
         listing_ = std::move(entries);
     }
     return static_cast<int32_t>(std::min<size_t>(listing_->size(), INT32_MAX));
@@ -102,7 +105,10 @@ int32_t FolderItem::Count() {
 Ref<FolderItem> FolderItem::Item(int32_t index) {
     int32_t n = Count();
     if (index < 1 || index > n) return Nil;
-    return New<FolderItem>(path_ / (*listing_)[static_cast<size_t>(index - 1)]);
+    const ListedEntry& entry = (*listing_)[static_cast<size_t>(index - 1)];
+    Ref<FolderItem> item = New<FolderItem>(path_ / entry.name);
+    item->listedType_ = entry.type;
+    return item;
 }
 
 bool FolderItem::Exists() const {
@@ -111,11 +117,15 @@ bool FolderItem::Exists() const {
 }
 
 bool FolderItem::Directory() const {
+    if (listedType_ == fs::file_type::regular) return false;
+    if (listedType_ == fs::file_type::directory) return true;
     struct stat st;
     return Stat(path_, st, true) && S_ISDIR(st.st_mode);
 }
 
 bool FolderItem::Alias() const {
+    if (listedType_ == fs::file_type::regular || listedType_ == fs::file_type::directory) return false;
+    if (listedType_ == fs::file_type::symlink) return true;
     struct stat st;
     return Stat(path_, st, false) && S_ISLNK(st.st_mode);
 }
@@ -160,6 +170,7 @@ void FolderItem::SetMacType(const String& code) { SetFinderCode(0, code); }
 void FolderItem::SetMacCreator(const String& code) { SetFinderCode(4, code); }
 
 void FolderItem::CreateAsFolder() {
+    listedType_ = fs::file_type::none;  // what the listing said no longer holds
     if (::mkdir(path_.c_str(), 0777) == 0) {
         Created(path_);
         return;
@@ -180,6 +191,7 @@ Ref<TextInputStream> FolderItem::OpenAsTextFile() const {
 }
 
 Ref<TextOutputStream> FolderItem::CreateTextFile() {
+    listedType_ = fs::file_type::none;
     struct stat st;
     if (Stat(path_, st, false)) {
         if (S_ISDIR(st.st_mode)) {

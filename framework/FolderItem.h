@@ -61,8 +61,16 @@ private:
     String FinderCode(size_t offset) const;
     void SetFinderCode(size_t offset, const String& code);
 
+    struct ListedEntry {
+        std::filesystem::path name;
+        std::filesystem::file_type type;  // as the listing gave it, without a stat of its own
+    };
+
     std::filesystem::path path_;
-    std::optional<std::vector<std::filesystem::path>> listing_;
+    std::optional<std::vector<ListedEntry>> listing_;
+    // The kind of entry the folder's listing reported: a walk of many files
+    // then needs no stat per entry to tell files from folders.
+    std::filesystem::file_type listedType_ = std::filesystem::file_type::none;
 };
 
 // Tests watch what a run makes through this: it is told every file and

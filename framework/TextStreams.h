@@ -22,6 +22,7 @@ public:
 private:
     void Fill();
     int fd_;
+    off_t offset_ = 0;  // how far the file has been read
     std::string pending_;
     bool atEnd_ = false;
 };

@@ -32,27 +32,34 @@ public:
     void Detach() { owner_ = nullptr; }
     Window* Owner() const { return owner_; }
 
-    // A whole-window redraw, no more often than the screen refreshes: a request
-    // that comes sooner is folded into one redraw when the interval is over.
+    // Redraws a window as a whole: at once when asked to and a frame has
+    // passed since the last redraw, else with the next update.
     void RequestRedraw(bool now) {
-        const auto elapsed = std::chrono::steady_clock::now() - lastPaint_;
-        if (elapsed >= kFrame) {
-            if (now) repaint();
-            else update();
+        if (now && std::chrono::steady_clock::now() - lastPaint_ >= kFrame) {
             lastPaint_ = std::chrono::steady_clock::now();
-            return;
-        }
-        if (redrawPending_) return;
-        redrawPending_ = true;
-        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kFrame - elapsed);
-        QTimer::singleShot(static_cast<int>(wait.count()) + 1, this, [this] {
-            redrawPending_ = false;
-            lastPaint_ = std::chrono::steady_clock::now();
+            repaint();
+        } else {
             update();
-        });
+        }
     }
 
 protected:
+    // Redraws come no more often than the screen refreshes: an update request
+    // that comes sooner is held back until the frame is over, and then draws
+    // everything that changed meanwhile. A batch run changes the progress once
+    // per file and yields after each, so this keeps it from redrawing per file.
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::UpdateRequest) {
+            const auto elapsed = std::chrono::steady_clock::now() - lastPaint_;
+            if (elapsed < kFrame) {
+                HoldBackUpdate(elapsed);
+                return true;
+            }
+            lastPaint_ = std::chrono::steady_clock::now();
+        }
+        return QWidget::event(event);
+    }
+
     void closeEvent(QCloseEvent* event) override {
         event->accept();
         if (owner_) owner_->WidgetCloseRequested();
@@ -75,10 +82,20 @@ protected:
     }
 
 private:
+    void HoldBackUpdate(std::chrono::steady_clock::duration elapsed) {
+        if (updateHeld_) return;
+        updateHeld_ = true;
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kFrame - elapsed);
+        QTimer::singleShot(static_cast<int>(wait.count()) + 1, this, [this] {
+            updateHeld_ = false;
+            QCoreApplication::postEvent(this, new QEvent(QEvent::UpdateRequest));
+        });
+    }
+
     static constexpr std::chrono::milliseconds kFrame{16};
     Window* owner_;
     std::chrono::steady_clock::time_point lastPaint_{};
-    bool redrawPending_ = false;
+    bool updateHeld_ = false;
 };
 
 }  // namespace
