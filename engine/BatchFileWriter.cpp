@@ -17,15 +17,14 @@ void MainWindow::ClearBatchOutputsWritten() { batchOutputsWritten_.clear(); }
 // "<base>.emlx", or when a file of this run already has that name,
 // "<base> 2.emlx", "<base> 3.emlx", ...: no message of a run replaces another.
 // Files left by an earlier run are replaced, so a rerun gives the same files.
-Ref<FolderItem> MainWindow::BatchOutputEntry(const FolderItem& destination, const String& sourceName,
-                                             std::string& key) {
-    // Every destination of a run lies under its one target path, so the path
-    // as written names each output once; no need to ask the file system.
-    const std::string folder = std::filesystem::absolute(destination.Path()).lexically_normal().string() + "/";
-    String name = EmlxFileName(sourceName);
-    for (int32_t n = 2; batchOutputsWritten_.count(folder + name.ToUTF8()) > 0; ++n) name = EmlxFileName(sourceName, n);
-    key = folder + name.ToUTF8();
-    return destination.Child(name);
+// Files are told apart by the entry on disk, not by the name, so that a
+// volume that folds letter case or normalises names loses nothing either.
+Ref<FolderItem> MainWindow::BatchOutputEntry(const FolderItem& destination, const String& sourceName) {
+    for (int32_t n = 1;; ++n) {
+        Ref<FolderItem> candidate = destination.Child(EmlxFileName(sourceName, n));
+        const auto entry = candidate->EntryIdentity();
+        if (!entry || batchOutputsWritten_.count(*entry) == 0) return candidate;
+    }
 }
 
 void MainWindow::StepBatchProgress() {
@@ -38,17 +37,16 @@ void MainWindow::StepBatchProgress() {
 
 // Writes one file of a batch under the name the run gives it, then steps the progress.
 void MainWindow::WriteBatchOutput(const FolderItem& source, const FolderItem& destination, EmlxDraft&& draft) {
-    std::string key;
-    Ref<FolderItem> output = BatchOutputEntry(destination, source.Name(), key);
+    Ref<FolderItem> output = BatchOutputEntry(destination, source.Name());
     WriteEmlxFile(*output, source, std::move(draft));
-    batchOutputsWritten_.insert(std::move(key));
+    if (const auto entry = output->EntryIdentity()) batchOutputsWritten_.insert(*entry);
     StepBatchProgress();
 }
 
 void MainWindow::p_ConvertFile(Ref<FolderItem> source, Ref<FolderItem> destination) {
     try {
         WriteBatchOutput(*source, *destination,
-                         ReadEmlxDraft(*source, [this](String header) { return p_GetPList(std::move(header)); }));
+                         ReadEmlxDraft(*source, [this](const String& message) { return p_GetPList(message); }));
     } catch (...) {
         RuntimeMsgBox(kAlertConvertFile);
     }

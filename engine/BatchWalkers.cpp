@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "engine/BatchRules.h"
+#include "engine/EngineAlerts.h"
 #include "framework/Application.h"
 #include "framework/Keyboard.h"
 #include "windows/ErrorAlert.h"
@@ -17,31 +18,35 @@ const String kMailboxSuffix = ".mbox";
 const String kMessagesFolder = "Messages";
 }  // namespace
 
-void MainWindow::BeginBatchWalk() {
-    batchOutputFolders_.clear();
+void MainWindow::BeginBatchRun(const FolderItem& source, const Ref<FolderItem>& target) {
+    batchPassedOver_.clear();
     ClearBatchOutputsWritten();
+    if (target.IsNil()) return;
+    batchPassedOver_.insert(CanonicalPathOf(*target));
+    for (const String& suffix : {kMirrorSuffix, kContainerSuffix})
+        if (Ref<FolderItem> root = target->Child(source.Name() + suffix)) batchPassedOver_.insert(CanonicalPathOf(*root));
 }
 
 bool MainWindow::MakeOutputFolder(FolderItem& folder) {
     folder.CreateAsFolder();
     if (!folder.Exists()) return false;
-    batchOutputFolders_.insert(CanonicalPathOf(folder));
+    batchPassedOver_.insert(CanonicalPathOf(folder));
     return true;
 }
 
-// Links into folders, the target folder and the folders this walk has made
-// are never entered, so that no walk or count can run without end.
+// Links into folders, the target folder and the run's own output folders are
+// never entered, so that no walk or count can run without end, and the count
+// and the walk agree on what they cover.
 bool MainWindow::PassesOverFolder(const FolderItem& folder) const {
-    if (folder.Alias()) return true;
-    const std::string path = CanonicalPathOf(folder);
-    if (TargetFolder && path == CanonicalPathOf(*TargetFolder)) return true;
-    return batchOutputFolders_.count(path) > 0;
+    return folder.Alias() || batchPassedOver_.count(CanonicalPathOf(folder)) > 0;
 }
 
-// Escape stops the walk; so does quitting the application or closing the
-// window, at the same place between two entries.
+// Quitting the application or closing the window ends a run between two entries.
+bool MainWindow::BatchAbandoned() const { return QuitRequested() || !IsOpen(); }
+
+// Escape stops the walk, and so does abandoning the run.
 bool MainWindow::WalkStopRequested() const {
-    return getKeyboardObject()->AsyncKeyDown(kVirtualKeyEscape) || QuitRequested() || !IsOpen();
+    return getKeyboardObject()->AsyncKeyDown(kVirtualKeyEscape) || BatchAbandoned();
 }
 
 void MainWindow::WalkLevelEntries(FolderItem& source, const Ref<FolderItem>& fileDestination,
@@ -63,13 +68,13 @@ void MainWindow::WalkLevelEntries(FolderItem& source, const Ref<FolderItem>& fil
 
 void MainWindow::p_Convert(Ref<FolderItem> SrcFolder, Ref<FolderItem> DestFolder, bool TopLevel) {
     try {
-        if (TopLevel) BeginBatchWalk();
+        if (TopLevel) BeginBatchRun(*SrcFolder, DestFolder);
         const String name = SrcFolder->Name() + (TopLevel ? kMirrorSuffix : String());
         Ref<FolderItem> output = DestFolder->Child(name);
         if (!MakeOutputFolder(*output)) return;
         WalkLevelEntries(*SrcFolder, output, output, &MainWindow::p_Convert);
     } catch (...) {
-        Msg_ShowError("Exception p_RenameItems");
+        Msg_ShowError(kAlertRenameItems);
     }
 }
 
@@ -88,7 +93,7 @@ Ref<FolderItem> MailboxDestination(const Ref<FolderItem>& SrcFolder, const Ref<F
 // beside it, and the "Messages" folder inside the mailbox when asked for.
 void MainWindow::ConvertMailboxLevel(Ref<FolderItem> SrcFolder, Ref<FolderItem> DestFolder, bool TopLevel,
                                      bool withMessagesFolder, LevelWalker walker) {
-    if (TopLevel) BeginBatchWalk();
+    if (TopLevel) BeginBatchRun(*SrcFolder, DestFolder);
     DestFolder = MailboxDestination(SrcFolder, DestFolder, TopLevel,
                                     [this](FolderItem& f) { return MakeOutputFolder(f); });
     Ref<FolderItem> mailbox = DestFolder->Child(SrcFolder->Name() + kMailboxSuffix);
@@ -109,7 +114,7 @@ void MainWindow::p_Convert_MBox(Ref<FolderItem> SrcFolder, Ref<FolderItem> DestF
     try {
         ConvertMailboxLevel(SrcFolder, DestFolder, TopLevel, true, &MainWindow::p_Convert_MBox);
     } catch (...) {
-        Msg_ShowError("Exception p_RenameItems");
+        Msg_ShowError(kAlertRenameItems);
     }
 }
 
@@ -117,6 +122,6 @@ void MainWindow::p_Convert_MBox_MailStructure(Ref<FolderItem> SrcFolder, Ref<Fol
     try {
         ConvertMailboxLevel(SrcFolder, DestFolder, TopLevel, false, &MainWindow::p_Convert_MBox_MailStructure);
     } catch (...) {
-        Msg_ShowError("Exception p_RenameItems");
+        Msg_ShowError(kAlertRenameItems);
     }
 }

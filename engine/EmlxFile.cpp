@@ -3,7 +3,6 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "engine/HeaderFields.h"
 #include "framework/TextStreams.h"
 
 using namespace fw;
@@ -12,13 +11,16 @@ namespace {
 
 const String kExtension = ".emlx";
 
-// The output names the source's own directory entry: replacing it would
-// destroy the message being converted. A link of the output name is another
-// entry, which CreateTextFile replaces without touching its target.
+// The output names the source: its own directory entry, or the file that the
+// source reaches through a link. Replacing either would take the message
+// being converted away from the user. Any other link of the output name is
+// another entry, which CreateTextFile replaces without touching its target.
 bool IsSourceItself(const FolderItem& output, const FolderItem& source) {
     struct stat out, src;
     if (::lstat(output.Path().c_str(), &out) != 0) return false;  // no output yet: nothing to replace
-    return ::stat(source.Path().c_str(), &src) == 0 && out.st_dev == src.st_dev && out.st_ino == src.st_ino;
+    const auto same = [&](const struct stat& s) { return out.st_dev == s.st_dev && out.st_ino == s.st_ino; };
+    return (::lstat(source.Path().c_str(), &src) == 0 && same(src)) ||
+           (::stat(source.Path().c_str(), &src) == 0 && same(src));
 }
 
 }  // namespace
@@ -39,7 +41,7 @@ EmlxDraft ReadEmlxDraft(const FolderItem& source, const TrailerBuilder& buildTra
 }
 
 String JoinWithTrailer(String message, const TrailerBuilder& buildTrailer) {
-    const String trailer = buildTrailer(String(std::string(HeaderSection(message.Bytes())), message.Kind()));
+    const String trailer = buildTrailer(message);
     return JoinEmlxContent(std::move(message), trailer);
 }
 

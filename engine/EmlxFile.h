@@ -15,7 +15,7 @@ struct EmlxDraft {
     fw::String content;  // count line, message part and trailer, in encoding 43
 };
 
-using TrailerBuilder = std::function<fw::String(fw::String headerSection)>;
+using TrailerBuilder = std::function<fw::String(const fw::String& message)>;
 
 // The message read whole in encoding 43, with every CR removed.
 fw::String ReadMessageText(const fw::FolderItem& source);
@@ -23,9 +23,8 @@ fw::String ReadMessageText(const fw::FolderItem& source);
 // The draft of a source: its codes, then its message and trailer joined.
 EmlxDraft ReadEmlxDraft(const fw::FolderItem& source, const TrailerBuilder& buildTrailer);
 
-// The message and its trailer joined (JoinEmlxContent). The trailer is built
-// from the message's header section only, which is all that it reads, so
-// that a large message is not copied for it.
+// The message and its trailer joined (JoinEmlxContent). The trailer builder
+// is handed the message itself, not a copy.
 fw::String JoinWithTrailer(fw::String message, const TrailerBuilder& buildTrailer);
 
 // The count line, the message part and the trailer in one text of encoding

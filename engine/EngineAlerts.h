@@ -10,3 +10,5 @@ inline const fw::String kAlertConvertFile         = "application error in p_Conv
 inline const fw::String kAlertGetPList            = "Exception in p_GetPList";
 inline const fw::String kAlertDateToUnixTimeStamp = "Exception in DT_DateToUnixTimeStamp";
 inline const fw::String kAlertDesktopFileExists   = "Exception in Desktop_FileExists";
+inline const fw::String kAlertCountItems          = "Exception p_CountItems";
+inline const fw::String kAlertRenameItems         = "Exception p_RenameItems";  // all three walkers

@@ -1,4 +1,5 @@
 // The first pass of a batch run: counts the visible files under a folder.
+#include "engine/EngineAlerts.h"
 #include "framework/Application.h"
 #include "windows/ErrorAlert.h"
 #include "windows/MainWindow.h"
@@ -7,8 +8,16 @@ using namespace fw;
 
 void MainWindow::p_CountItems(Ref<FolderItem> Folder) {
     try {
+        // The top call starts the run, so the count passes over what the walk will.
+        if (countDepth_ == 0) BeginBatchRun(*Folder, TargetFolder);
+        struct Depth {
+            int32_t& depth;
+            explicit Depth(int32_t& d) : depth(d) { ++depth; }
+            ~Depth() { --depth; }
+        } depth(countDepth_);
         const int32_t n = Folder->Count();
         for (int32_t i = 1; i <= n; ++i) {
+            if (BatchAbandoned()) return;
             Ref<FolderItem> entry = Folder->Item(i);
             if (entry && entry->Visible()) {
                 if (entry->Directory()) {
@@ -20,6 +29,6 @@ void MainWindow::p_CountItems(Ref<FolderItem> Folder) {
             RuntimeBackgroundTask();
         }
     } catch (...) {
-        Msg_ShowError("Exception p_CountItems");
+        Msg_ShowError(kAlertCountItems);
     }
 }

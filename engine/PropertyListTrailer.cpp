@@ -82,7 +82,7 @@ String BuildPropertyListTrailer(const String& message) {
     return String(std::move(out), EncodingKind::Latin1);
 }
 
-String MainWindow::p_GetPList(String message) {
+String MainWindow::p_GetPList(const String& message) {
     try {
         return BuildPropertyListTrailer(message);
     } catch (...) {

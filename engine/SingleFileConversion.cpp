@@ -8,7 +8,7 @@ using namespace fw;
 
 Ref<FolderItem> MainWindow::p_ConvertSingleFile(Ref<FolderItem> source) {
     try {
-        EmlxDraft draft = ReadEmlxDraft(*source, [this](String header) { return p_GetPList(std::move(header)); });
+        EmlxDraft draft = ReadEmlxDraft(*source, [this](const String& message) { return p_GetPList(message); });
         Ref<FolderItem> output = SourceFile->Parent()->Child(EmlxFileName(source->Name()));
         WriteEmlxFile(*output, *source, std::move(draft));
         return output;

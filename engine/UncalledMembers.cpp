@@ -22,7 +22,7 @@ void MainWindow::p_ConvertFile_Obs(Ref<FolderItem> source, Ref<FolderItem> desti
         text = StringReplaceAll(std::move(text), StringDBCSChr(13) + StringDBCSChr(10), StringDBCSChr(10));
         in->Close();
         draft.content =
-            JoinWithTrailer(std::move(text), [this](String header) { return p_GetPList(std::move(header)); });
+            JoinWithTrailer(std::move(text), [this](const String& message) { return p_GetPList(message); });
         // CreateTextFile raises rather than giving no stream, and the content
         // is already in encoding 43, so the shared writer does what this one did.
         WriteBatchOutput(*source, *destination, std::move(draft));

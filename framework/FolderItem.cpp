@@ -81,10 +81,20 @@ Ref<FolderItem> FolderItem::Parent() const {
 }
 
 Ref<FolderItem> FolderItem::Child(const String& name) const {
-    return New<FolderItem>(path_ / fs::path(name.ToUTF8()));
+    // A child is an entry of this folder: a name that would lead elsewhere names none.
+    const std::string n = name.ToUTF8();
+    if (n.empty() || n == "." || n == ".." || n.find('/') != std::string::npos) return Nil;
+    return New<FolderItem>(path_ / fs::path(n));
 }
 
 int32_t FolderItem::Count() {
+    // Listed afresh at every count, so a folder kept between runs shows what
+    // it holds now; Item indexes the listing of the last count.
+    listing_.reset();
+    return Listing();
+}
+
+int32_t FolderItem::Listing() {
     if (!listing_) {
         std::vector<ListedEntry> entries;
         std::error_code ec;
@@ -103,7 +113,7 @@ int32_t FolderItem::Count() {
 }
 
 Ref<FolderItem> FolderItem::Item(int32_t index) {
-    int32_t n = Count();
+    int32_t n = Listing();
     if (index < 1 || index > n) return Nil;
     const ListedEntry& entry = (*listing_)[static_cast<size_t>(index - 1)];
     Ref<FolderItem> item = New<FolderItem>(path_ / entry.name);
@@ -180,10 +190,12 @@ void FolderItem::CreateAsFolder() {
 }
 
 Ref<TextInputStream> FolderItem::OpenAsTextFile() const {
-    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without waiting, so that a named pipe cannot hang the program,
+    // and only a regular file is read: a device would never end.
+    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return Nil;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
         ::close(fd);
         return Nil;
     }
@@ -213,9 +225,10 @@ Ref<Picture> FolderItem::OpenAsPicture() const {
     return New<Picture>(std::move(image));
 }
 
-bool FolderItem::SameEntryAs(const FolderItem& other) const {
-    struct stat a, b;
-    return Stat(path_, a, true) && Stat(other.path_, b, true) && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+std::optional<FolderItem::Identity> FolderItem::EntryIdentity() const {
+    struct stat st;
+    if (!Stat(path_, st, false)) return std::nullopt;
+    return Identity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
 }  // namespace fw

@@ -54,10 +54,16 @@ public:
     // Nil when the file cannot be read as a picture.
     Ref<Picture> OpenAsPicture() const;
 
-    // The same entry on disk (same device and inode), both existing.
-    bool SameEntryAs(const FolderItem& other) const;
+    // Which entry on disk this is (device and inode, the entry itself, not
+    // what a link points to); none when it does not exist.
+    struct Identity {
+        uint64_t device, inode;
+        bool operator<(const Identity& o) const { return device != o.device ? device < o.device : inode < o.inode; }
+    };
+    std::optional<Identity> EntryIdentity() const;
 
 private:
+    int32_t Listing();
     String FinderCode(size_t offset) const;
     void SetFinderCode(size_t offset, const String& code);
 

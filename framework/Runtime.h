@@ -95,28 +95,35 @@ Ref<T> RuntimeCheckCastTo(const Ref<Object>& object, const ClassRecord* record) 
 }
 
 // Conversions between Value and C++ argument types for the generic invokers.
+// A value of another type is an IllegalCastException, as with any cast.
+template <class T>
+const T& ValueAs(const Value& v) {
+    if (const T* held = std::get_if<T>(&v)) return *held;
+    throw IllegalCastException("value of another type");
+}
+
 template <class T>
 struct ValueTraits;
 template <> struct ValueTraits<bool> {
-    static bool From(const Value& v) { return std::get<bool>(v); }
+    static bool From(const Value& v) { return ValueAs<bool>(v); }
     static Value To(bool b) { return b; }
 };
 template <> struct ValueTraits<int32_t> {
-    static int32_t From(const Value& v) { return std::get<int32_t>(v); }
+    static int32_t From(const Value& v) { return ValueAs<int32_t>(v); }
     static Value To(int32_t i) { return i; }
 };
 template <> struct ValueTraits<double> {
-    static double From(const Value& v) { return std::get<double>(v); }
+    static double From(const Value& v) { return ValueAs<double>(v); }
     static Value To(double d) { return d; }
 };
 template <> struct ValueTraits<String> {
-    static String From(const Value& v) { return std::get<String>(v); }
+    static String From(const Value& v) { return ValueAs<String>(v); }
     static Value To(const String& s) { return s; }
 };
 template <class T> struct ValueTraits<Ref<T>> {
     static Ref<T> From(const Value& v) {
         if (std::holds_alternative<std::monostate>(v)) return Ref<T>();
-        return DynamicCast<T>(std::get<Ref<Object>>(v));
+        return DynamicCast<T>(ValueAs<Ref<Object>>(v));
     }
     static Value To(const Ref<T>& r) { return Ref<Object>(r); }
 };

@@ -22,26 +22,6 @@ std::string Latin1ToUTF8(const std::string& in) {
     return out;
 }
 
-// Decodes one UTF-8 sequence at `i`; returns its length, or 0 when the bytes there are not valid UTF-8.
-size_t DecodeUTF8(std::string_view s, size_t i, uint32_t& cp) {
-    const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned char c = b(i);
-    if (c < 0x80) { cp = c; return 1; }
-    size_t len;
-    uint32_t min;
-    if ((c & 0xE0) == 0xC0) { len = 2; cp = c & 0x1F; min = 0x80; }
-    else if ((c & 0xF0) == 0xE0) { len = 3; cp = c & 0x0F; min = 0x800; }
-    else if ((c & 0xF8) == 0xF0) { len = 4; cp = c & 0x07; min = 0x10000; }
-    else return 0;
-    if (i + len > s.size()) return 0;
-    for (size_t k = 1; k < len; ++k) {
-        if ((b(i + k) & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b(i + k) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return len;
-}
-
 std::string UTF8ToLatin1(const std::string& in) {
     std::string out;
     out.reserve(in.size());
@@ -109,6 +89,25 @@ bool IsAscii(const std::string& s) {
 }
 
 }  // namespace
+
+size_t DecodeUTF8(std::string_view s, size_t i, uint32_t& cp) {
+    const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    unsigned char c = b(i);
+    if (c < 0x80) { cp = c; return 1; }
+    size_t len;
+    uint32_t min;
+    if ((c & 0xE0) == 0xC0) { len = 2; cp = c & 0x1F; min = 0x80; }
+    else if ((c & 0xF0) == 0xE0) { len = 3; cp = c & 0x0F; min = 0x800; }
+    else if ((c & 0xF8) == 0xF0) { len = 4; cp = c & 0x07; min = 0x10000; }
+    else return 0;
+    if (i + len > s.size()) return 0;
+    for (size_t k = 1; k < len; ++k) {
+        if ((b(i + k) & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b(i + k) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return len;
+}
 
 Ref<TextEncoding> EncodingsGetter(int32_t number) {
     static const Ref<TextEncoding> latin1 = New<TextEncoding>(EncodingKind::Latin1, kEncodingLatin1);

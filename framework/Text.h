@@ -57,6 +57,11 @@ private:
 
 String operator+(String a, const String& b);
 
+// The UTF-8 sequence at byte `i`: its length, with its code point in `cp`, or
+// 0 when the bytes there are not valid UTF-8 (stray, truncated, overlong,
+// surrogate or beyond U+10FFFF).
+size_t DecodeUTF8(std::string_view s, size_t i, uint32_t& cp);
+
 // Number of fields `delimiter` splits the text into (an empty text has none).
 int32_t StringCountFields(const String& text, const String& delimiter);
 // Field `index`, counted from 1; empty when the text has fewer fields.

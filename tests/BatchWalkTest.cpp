@@ -1,10 +1,12 @@
 // The count and the three batch walkers on real folders, through a real main window.
 #include "BatchTreeFixture.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 
+#include "AsUnprivilegedUser.h"
 #include "EmlxReader.h"
 
 namespace fs = std::filesystem;
@@ -208,14 +210,22 @@ TEST_F(BatchWalk, ClosingTheWindowOrQuittingStopsTheWalkBetweenEntries) {
     EXPECT_EQ(Progress(), 2);  // m0 and m1, each written whole
     EXPECT_FALSE(fs::exists(Path("Out/Inbox_conv/m2.emlx")));
 
+    // Quitting is for good, so it is tried in a child process.
     window_ = GetMainWindowInstance();
     fs::remove_all(Path("Out/Inbox_conv"));
-    onCreate_ = [](const std::string& made) {
-        if (made == "Inbox_conv/m2.emlx") fw::QuitApplication(0);
-    };
-    Run("Inbox", Layout::Mirror);
-    EXPECT_EQ(Progress(), 3);
-    EXPECT_FALSE(fs::exists(Path("Out/Inbox_conv/m3.emlx")));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // Painting needs threads that a forked child does not have.
+        window_->Widget()->hide();
+        onCreate_ = [](const std::string& made) {
+            if (made == "Inbox_conv/m2.emlx") fw::QuitApplication(0);
+        };
+        Run("Inbox", Layout::Mirror);
+        ::_exit(Progress() == 3 && !fs::exists(Path("Out/Inbox_conv/m3.emlx")) ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST_F(BatchWalk, EveryOutputReadsAsAppleMailReadsIt) {
@@ -248,4 +258,71 @@ TEST_F(BatchWalk, EveryOutputReadsAsAppleMailReadsIt) {
         }
         EXPECT_EQ(outputs, 4);
     }
+}
+
+TEST_F(BatchWalk, PipesAndDevicesAreReportedAndTheWalkGoesOn) {
+    Write("Inbox/a.eml", Message("a"));
+    ASSERT_EQ(::mkfifo(Path("Inbox/pipe.eml").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", Path("Inbox/zero.eml"));
+    Write("Inbox/z.eml", Message("z"));
+    Run("Inbox", Layout::Mirror);
+    EXPECT_EQ(dialogs_->Prompts(), (Strings{"application error in p_ConvertFile", "application error in p_ConvertFile"}));
+    EXPECT_EQ(Progress(), 2);
+    EXPECT_TRUE(fs::exists(Path("Out/Inbox_conv/z.emlx")));
+}
+
+TEST_F(BatchWalk, AFolderKeptBetweenRunsIsListedAfresh) {
+    Write("Inbox/a.eml", Message("a"));
+    fw::Ref<fw::FolderItem> inbox = fw::FolderItemFromPath(Path("Inbox"));
+    fw::Ref<fw::FolderItem> out = fw::FolderItemFromPath(Path("Out"));
+    auto run = [&] {
+        MainWindowTestAccess::ItemCount(*window_) = 0;
+        MainWindowTestAccess::CountItems(*window_, inbox);
+        MainWindowTestAccess::Convert(*window_, inbox, out, true);
+    };
+    run();
+    fs::remove(Path("Inbox/a.eml"));
+    Write("Inbox/b.eml", Message("b"));
+    run();
+    EXPECT_EQ(ItemCount(), 1);
+    EXPECT_TRUE(fs::exists(Path("Out/Inbox_conv/b.emlx")));
+    EXPECT_TRUE(dialogs_->alerts.empty());
+}
+
+TEST_F(BatchWalk, TheCountCoversWhatTheWalkConverts) {
+    // Earlier output inside the source, then the source itself as the target, then another target.
+    Write("Inbox/a.eml", Message("a"));
+    Write("Inbox/Sub/s.eml", Message("s"));
+    Write("Inbox/Inbox_conv/old.emlx", "left by an earlier run");
+    for (const char* target : {"Inbox", "Out", "Inbox"}) {
+        SCOPED_TRACE(target);
+        window_->StatusBar()->SetValue(0);
+        Run("Inbox", Layout::Mirror, target);
+        EXPECT_EQ(Progress(), ItemCount());
+    }
+    for (const char* target : {"Inbox", "Out"}) {
+        SCOPED_TRACE(target);
+        window_->StatusBar()->SetValue(0);
+        Run("Inbox", Layout::Mailbox, target);
+        EXPECT_EQ(Progress(), ItemCount());
+    }
+}
+
+TEST_F(BatchWalk, AnUnreadableFolderIsReportedByTheCountAndItsSiblingsAreCounted) {
+    Write("Inbox/A/a.eml", Message("a"));
+    Write("Inbox/B/b.eml", Message("b"));
+    Write("Inbox/C/c.eml", Message("c"));
+    fs::permissions(Path("Inbox/B"), fs::perms::none);
+    fs::permissions(root_, fs::perms::all);
+    fs::permissions(Path("Inbox"), fs::perms::all);
+    for (const char* d : {"A", "C"}) fs::permissions(Path(std::string("Inbox/") + d), fs::perms::all);
+    const int result = RunAsNobody([this] {
+        window_->Widget()->hide();  // painting needs threads that a forked child does not have
+        MainWindowTestAccess::ItemCount(*window_) = 0;
+        MainWindowTestAccess::CountItems(*window_, fw::FolderItemFromPath(Path("Inbox")));
+        if (dialogs_->Prompts() != Strings{"Exception p_CountItems"}) return 1;
+        return ItemCount() == 2 ? 0 : 2;
+    });
+    fs::permissions(Path("Inbox/B"), fs::perms::owner_all);
+    EXPECT_EQ(result, 0);
 }

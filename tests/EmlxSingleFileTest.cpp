@@ -158,6 +158,12 @@ TEST_F(EmlxSingleFile, NeverReplacesItsOwnSource) {
     std::filesystem::create_directory_symlink(root_, Path("via"));
     EXPECT_TRUE(ConvertSingle("via/x.emlx").IsNil());
     EXPECT_EQ(source, Read("x.emlx"));
+
+    // A link named x.emlx as the source: the link is kept, and so is its target.
+    std::filesystem::create_symlink(Path("x.emlx"), Path("link.emlx"));
+    EXPECT_TRUE(ConvertSingle("link.emlx").IsNil());
+    EXPECT_TRUE(std::filesystem::is_symlink(Path("link.emlx")));
+    EXPECT_EQ(source, Read("x.emlx"));
 }
 
 TEST_F(EmlxSingleFile, FailuresAlertAndGiveNil) {

@@ -68,7 +68,7 @@ protected:
     void p_Convert(fw::Ref<fw::FolderItem> SrcFolder, fw::Ref<fw::FolderItem> DestFolder, bool TopLevel);
     fw::Ref<fw::FolderItem> p_ConvertSingleFile(fw::Ref<fw::FolderItem> source);
     void p_SetTargetFolder();
-    fw::String p_GetPList(fw::String message);
+    fw::String p_GetPList(const fw::String& message);
     void p_ConvertFile_Obs(fw::Ref<fw::FolderItem> source, fw::Ref<fw::FolderItem> destination);
     void p_CountItems(fw::Ref<fw::FolderItem> Folder);
     void p_Convert_MBox(fw::Ref<fw::FolderItem> SrcFolder, fw::Ref<fw::FolderItem> DestFolder, bool TopLevel);
@@ -89,22 +89,26 @@ private:
                           const fw::Ref<fw::FolderItem>& folderDestination, LevelWalker walker);
     void ConvertMailboxLevel(fw::Ref<fw::FolderItem> SrcFolder, fw::Ref<fw::FolderItem> DestFolder, bool TopLevel,
                              bool withMessagesFolder, LevelWalker walker);
-    void BeginBatchWalk();
+    // Starts what a run remembers: the folders it passes over and the files it has written.
+    void BeginBatchRun(const fw::FolderItem& source, const fw::Ref<fw::FolderItem>& target);
     // Makes one output folder of a level; true when it exists afterwards.
     bool MakeOutputFolder(fw::FolderItem& folder);
     bool PassesOverFolder(const fw::FolderItem& folder) const;
+    bool BatchAbandoned() const;
     bool WalkStopRequested() const;
-    std::set<std::string> batchOutputFolders_;  // canonical paths of the folders this walk has made
+    // Canonical paths of the folders a run passes over: the target folder, the
+    // run's top-level output folders and every folder the walk has made.
+    std::set<std::string> batchPassedOver_;
+    int32_t countDepth_ = 0;
 
     // The batch writer: the output entry of a file (no name written twice in
     // one run), the per-file progress step, and the run's written outputs,
     // which a top-level walk clears when it starts.
-    fw::Ref<fw::FolderItem> BatchOutputEntry(const fw::FolderItem& destination, const fw::String& sourceName,
-                                             std::string& key);
+    fw::Ref<fw::FolderItem> BatchOutputEntry(const fw::FolderItem& destination, const fw::String& sourceName);
     void StepBatchProgress();
     void WriteBatchOutput(const fw::FolderItem& source, const fw::FolderItem& destination, EmlxDraft&& draft);
     void ClearBatchOutputsWritten();
-    std::set<std::string> batchOutputsWritten_;  // canonical paths of the files this run has written
+    std::set<fw::FolderItem::Identity> batchOutputsWritten_;  // the files this run has written
 
     friend struct MainWindowTestAccess;
     friend void MainWindowInstanceCleanup(MainWindow& window);

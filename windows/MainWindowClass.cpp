@@ -109,7 +109,7 @@ void MainWindow::RegisterClass() {
     record->properties.push_back(PropertyRecord{
         "ItemCount", "i4", true, false, RuntimeAllocateAttributeTable({{"__Scope", "Protected"}}),
         [](Object& o) -> Value { return static_cast<MainWindow&>(o).ItemCount; },
-        [](Object& o, const Value& v) { static_cast<MainWindow&>(o).ItemCount = std::get<int32_t>(v); }});
+        [](Object& o, const Value& v) { static_cast<MainWindow&>(o).ItemCount = ValueTraits<int32_t>::From(v); }});
 
     record->attributes = RuntimeAllocateAttributeTable({{"__Scope", "Public"}});
 }
