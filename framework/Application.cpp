@@ -6,6 +6,7 @@
 #include "framework/EventDispatch.h"
 #include "framework/Keyboard.h"
 #include "framework/MainThread.h"
+#include "framework/Window.h"
 
 #ifndef QUELMAR_VERSION
 #define QUELMAR_VERSION "1.0"
@@ -71,6 +72,11 @@ void QuitApplication(int32_t exitCode) {
 bool QuitRequested() { return g_quitRequested; }
 
 int32_t RuntimeExit() {
+    RequireMainThread();
+    // The windows still open go now, on the main thread, while Qt and the
+    // class registry stand: not later among the static destructors.
+    CloseOpenWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     AppObject().Release();
     return g_exitCode;
 }

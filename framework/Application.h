@@ -32,7 +32,8 @@ void SetBackgroundTaskObserver(std::function<void()> observer);
 // Ends the event loop with that exit code.
 void QuitApplication(int32_t exitCode);
 bool QuitRequested();
-// Shuts the runtime down; the process's exit code.
+// Shuts the runtime down: closes and destroys the windows still open; the
+// process's exit code.
 int32_t RuntimeExit();
 
 }  // namespace fw

@@ -1,6 +1,7 @@
 #include "framework/Control.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <algorithm>
 
 #include "framework/Controls.h"
@@ -10,6 +11,20 @@
 
 namespace fw {
 
+namespace {
+// The family that "System" stands for: the platform's font, unless a narrow
+// sans serif is installed. The windows are laid out for one, and the usual
+// default here (DejaVu Sans) is wide enough to clip their captions.
+QString SystemFamily() {
+    static const QString family = [] {
+        for (const char* narrow : {"Liberation Sans", "DejaVu Sans Condensed"})
+            if (QFontDatabase::hasFamily(narrow)) return QString(narrow);
+        return QString();
+    }();
+    return family;
+}
+}  // namespace
+
 Control::~Control() = default;
 
 void Control::Opened() { RaiseEvent("Open"); }
@@ -17,14 +32,22 @@ void Control::Opened() { RaiseEvent("Open"); }
 bool Control::RaisesEvent(const std::string& event) const { return event == "Open"; }
 
 void Control::AddEventHandler(const std::string& event, EventDispatcher dispatcher, const Ref<Delegate>& delegate) {
+    RequireMainThread();
     if (!RaisesEvent(event))
         throw RuntimeException((Class() ? Class()->name : std::string("control")) + " has no event " + event);
     bindings_.push_back(std::make_shared<Binding>(Binding{event, dispatcher, delegate, false}));
 }
 
 size_t Control::HandlerCount(const std::string& event) const {
+    RequireMainThread();
     return std::count_if(bindings_.begin(), bindings_.end(),
                          [&](const std::shared_ptr<Binding>& b) { return b->event == event; });
+}
+
+bool Control::HandlerRunning(const std::string& event) const {
+    RequireMainThread();
+    return std::any_of(bindings_.begin(), bindings_.end(),
+                       [&](const std::shared_ptr<Binding>& b) { return b->event == event && b->running; });
 }
 
 bool Control::RaiseEvent(const std::string& event, const std::vector<Value>& args) {
@@ -59,12 +82,15 @@ void RectControl::Constructor() {
     RequireMainThread();
     Ref<class Window> window = OwnerWindow();
     widget_ = MakeWidget(window->Widget());
+    // What was set before the widget existed shows on it now.
     Wire();
     ApplyFocusPolicy();
     ApplyFont();
     widget_->setEnabled(enabled_);
+    widget_->setToolTip(QString::fromStdString(helpTag_.ToUTF8()));
     widget_->setVisible(visible_);  // a child made after its window was shown stays hidden otherwise
     Place();
+    MoveToContainer();
 }
 
 void RectControl::RaiseUserEvent(const std::string& event) {
@@ -72,6 +98,7 @@ void RectControl::RaiseUserEvent(const std::string& event) {
 }
 
 void RectControl::Place() {
+    RequireMainThread();
     if (!widget_) return;
     // Window coordinates, turned into the coordinates of the widget's container.
     QPoint origin(left_, top_);
@@ -87,6 +114,7 @@ void RectControl::SetWidth(int32_t v) { RequireMainThread(); width_ = v; Place()
 void RectControl::SetHeight(int32_t v) { RequireMainThread(); height_ = v; Place(); }
 
 void RectControl::FollowWindowResize(int32_t dw, int32_t dh) {
+    RequireMainThread();
     if (lockRight_) {
         if (lockLeft_) width_ += dw;
         else left_ += dw;
@@ -154,7 +182,10 @@ void RectControl::ApplyFocusPolicy() {
     if (widget_->parentWidget() && window) ApplyKeyboardOrder(*window, widget_->parentWidget());
 }
 
-bool RectControl::Enabled() const { return enabled_; }
+bool RectControl::Enabled() const {
+    RequireMainThread();
+    return enabled_;
+}
 
 void RectControl::SetEnabled(bool enabled) {
     RequireMainThread();
@@ -185,7 +216,11 @@ void RectControl::ApplyFont() {
     if (!widget_) return;
     QFont font = QApplication::font(widget_);
     const std::string family = textFont_.ToUTF8();
-    if (!family.empty() && family != "System") font.setFamily(QString::fromStdString(family));
+    if (family.empty() || family == "System") {
+        if (!SystemFamily().isEmpty()) font.setFamily(SystemFamily());
+    } else {
+        font.setFamily(QString::fromStdString(family));
+    }
     if (textSize_ > 0) {
         // The windows are laid out in pixels at 72 per inch, where a point is a
         // pixel: sizes in points are pixel sizes here, so text fits its control.

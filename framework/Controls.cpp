@@ -13,14 +13,13 @@
 
 #include "framework/EventDispatch.h"
 #include "framework/MainThread.h"
+#include "framework/WidgetText.h"
 #include "framework/Window.h"
 
 namespace fw {
 
 namespace {
-QString Q(const String& s) { return QString::fromStdString(s.ToUTF8()); }
-// A caption as it stands: Qt would take "&" as the mark of a shortcut key.
-QString AsCaption(const String& s) { return Q(s).replace('&', "&&"); }
+QString Q(const String& s) { return ToQString(s); }
 QColor QC(Color c) { return QColor(c.red, c.green, c.blue); }
 // A colour of an enabled control: a disabled one keeps the style's greyed colours.
 void SetEnabledColor(QPalette& palette, QPalette::ColorRole role, Color c) {
@@ -90,51 +89,43 @@ void TextField::SetText(const String& text) {
     if (Widget()) As<QLineEdit>(Widget())->setText(Q(text));
     RaiseEvent("TextChange");
 }
-void TextField::SetReadOnly(bool readOnly) {
-    RequireMainThread();
-    readOnly_ = readOnly;
-    if (Widget()) As<QLineEdit>(Widget())->setReadOnly(readOnly);
-}
-void TextField::SetBorder(bool v) {
-    RequireMainThread();
-    border_ = v;
-    if (Widget()) As<QLineEdit>(Widget())->setFrame(v);
-}
-void TextField::SetPassword(bool v) {
-    RequireMainThread();
-    password_ = v;
-    if (Widget()) As<QLineEdit>(Widget())->setEchoMode(v ? QLineEdit::Password : QLineEdit::Normal);
-}
-void TextField::SetCueText(const String& text) {
-    RequireMainThread();
-    cueText_ = text;
-    if (Widget()) As<QLineEdit>(Widget())->setPlaceholderText(Q(text));
-}
-void TextField::SetLimitText(int32_t limit) {
-    RequireMainThread();
-    limitText_ = limit;
-    if (Widget()) As<QLineEdit>(Widget())->setMaxLength(limit > 0 ? limit : 32767);
-}
-void TextField::SetAlignment(int32_t alignment) {
-    RequireMainThread();
-    alignment_ = alignment;
-    const Qt::Alignment a = alignment == 2 ? Qt::AlignHCenter : alignment == 3 ? Qt::AlignRight : Qt::AlignLeft;
-    if (Widget()) As<QLineEdit>(Widget())->setAlignment(a | Qt::AlignVCenter);
-}
-void TextField::SetTextColor(Color color) { RequireMainThread(); textColor_ = color; ApplyColors(); }
-void TextField::SetBackColor(Color color) { RequireMainThread(); backColor_ = color; ApplyColors(); }
-void TextField::ApplyColors() {
-    if (!Widget()) return;
-    QPalette palette = Widget()->palette();
+void TextField::SetReadOnly(bool readOnly) { RequireMainThread(); readOnly_ = readOnly; Show(); }
+void TextField::SetBorder(bool v) { RequireMainThread(); border_ = v; Show(); }
+void TextField::SetPassword(bool v) { RequireMainThread(); password_ = v; Show(); }
+void TextField::SetCueText(const String& text) { RequireMainThread(); cueText_ = text; Show(); }
+void TextField::SetLimitText(int32_t limit) { RequireMainThread(); limitText_ = limit; Show(); }
+void TextField::SetAlignment(int32_t alignment) { RequireMainThread(); alignment_ = alignment; Show(); }
+void TextField::SetTextColor(Color color) { RequireMainThread(); textColor_ = color; Show(); }
+void TextField::SetBackColor(Color color) { RequireMainThread(); backColor_ = color; Show(); }
+
+// Everything but the text, which only SetText and typing change.
+void TextField::Show() {
+    auto* field = As<QLineEdit>(Widget());
+    if (!field) return;
+    field->setReadOnly(readOnly_);
+    field->setFrame(border_);
+    field->setEchoMode(password_ ? QLineEdit::Password : QLineEdit::Normal);
+    field->setPlaceholderText(Q(cueText_));
+    field->setMaxLength(limitText_ > 0 ? limitText_ : 32767);
+    const Qt::Alignment a = alignment_ == 2 ? Qt::AlignHCenter : alignment_ == 3 ? Qt::AlignRight : Qt::AlignLeft;
+    field->setAlignment(a | Qt::AlignVCenter);
+    QPalette palette = field->palette();
     SetEnabledColor(palette, QPalette::Text, textColor_);
     SetEnabledColor(palette, QPalette::Base, backColor_);
-    Widget()->setPalette(palette);
+    field->setPalette(palette);
 }
 
 QWidget* TextField::MakeWidget(QWidget* parent) { return new QLineEdit(parent); }
 void TextField::Wire() {
+    As<QLineEdit>(Widget())->setText(Q(text_));
+    Show();
     // Typing; a text set in code raises its event in SetText.
     Connect(&QLineEdit::textEdited, [this](const QString& typed) {
+        if (HandlerRunning("TextChange")) {
+            // Typed while its own handler runs: the event is dropped, so is the keystroke.
+            As<QLineEdit>(Widget())->setText(Q(text_));
+            return;
+        }
         text_ = String(typed.toStdString());
         RaiseUserEvent("TextChange");
     });
@@ -155,12 +146,16 @@ void PushButton::SetCaption(const String& caption) {
 void PushButton::SetDefault(bool isDefault) {
     RequireMainThread();
     default_ = isDefault;
+    ShowDefault();
+}
+
+void PushButton::ShowDefault() {
     auto* button = As<QPushButton>(Widget());
     if (!button) return;
-    button->setDefault(isDefault);
+    button->setDefault(default_);
     // Outside a dialog Qt gives a default button no key: Return and Enter press it.
     for (QShortcut* s : button->findChildren<QShortcut*>(QString(), Qt::FindDirectChildrenOnly)) delete s;
-    if (!isDefault) return;
+    if (!default_) return;
     for (int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
         auto* shortcut = new QShortcut(QKeySequence(key), button);
         shortcut->setContext(Qt::WindowShortcut);
@@ -176,6 +171,8 @@ QWidget* PushButton::MakeWidget(QWidget* parent) {
     return button;
 }
 void PushButton::Wire() {
+    As<QPushButton>(Widget())->setText(AsCaption(caption_));
+    ShowDefault();
     Connect(&QPushButton::clicked, [this] { RaiseUserEvent("Action"); });
 }
 
@@ -194,15 +191,19 @@ void BevelButton::SetCaption(const String& caption) {
 void BevelButton::SetIcon(const Ref<Picture>& icon) {
     RequireMainThread();
     icon_ = icon;
+    ShowIcon();
+}
+
+void BevelButton::ShowIcon() {
     auto* button = As<QToolButton>(Widget());
     if (!button) return;
-    if (icon.IsNil()) {
+    if (icon_.IsNil()) {
         button->setIcon(QIcon());
         return;
     }
-    const int side = std::max(8, std::min({Height() - 6, icon->Width(), icon->Height()}));
+    const int side = std::max(8, std::min({Height() - 6, icon_->Width(), icon_->Height()}));
     button->setIconSize(QSize(side, side));
-    button->setIcon(IconOf(*icon));
+    button->setIcon(IconOf(*icon_));
 }
 
 void BevelButton::SetAcceptFocus(bool v) {
@@ -229,6 +230,9 @@ QWidget* BevelButton::MakeWidget(QWidget* parent) {
     return button;
 }
 void BevelButton::Wire() {
+    As<QToolButton>(Widget())->setText(AsCaption(caption_));
+    ShowIcon();
+    ApplyColors();
     Connect(&QToolButton::clicked, [this] { RaiseUserEvent("Action"); });
 }
 
@@ -274,6 +278,12 @@ void CheckBox::Wire() {
     Show();
     // Only the user's click: a change made in code raises its event in ChangeState.
     Connect(&QCheckBox::clicked, [this] {
+        if (HandlerRunning("Action")) {
+            // Clicked while its own handler runs: the event is dropped, and so
+            // is the tick, so the box still shows the control's state.
+            Show();
+            return;
+        }
         const Qt::CheckState shown = As<QCheckBox>(Widget())->checkState();
         const int32_t state = shown == Qt::PartiallyChecked ? 2 : shown == Qt::Checked ? 1 : 0;
         DeliverEvent([&] { ChangeState(state, true); });

@@ -14,6 +14,7 @@
 
 #include "framework/Color.h"
 #include "framework/Control.h"
+#include "framework/MainThread.h"
 #include "framework/Picture.h"
 
 class QTabWidget;
@@ -22,16 +23,16 @@ namespace fw {
 
 class Label : public RectControl {
 public:
-    String Text() const { return text_; }
+    String Text() const { RequireMainThread(); return text_; }
     void SetText(const String& text);
     // 0 left, 1 centre, 2 right.
-    int32_t TextAlign() const { return textAlign_; }
+    int32_t TextAlign() const { RequireMainThread(); return textAlign_; }
     void SetTextAlign(int32_t align);
-    Color TextColor() const { return textColor_; }
+    Color TextColor() const { RequireMainThread(); return textColor_; }
     void SetTextColor(Color color);
-    bool Multiline() const { return multiline_; }
+    bool Multiline() const { RequireMainThread(); return multiline_; }
     void SetMultiline(bool v);
-    bool Selectable() const { return selectable_; }
+    bool Selectable() const { RequireMainThread(); return selectable_; }
     void SetSelectable(bool v);
 
 protected:
@@ -52,25 +53,25 @@ private:
 class TextField : public RectControl {
 public:
     bool RaisesEvent(const std::string& event) const override;
-    String Text() const { return text_; }
+    String Text() const { RequireMainThread(); return text_; }
     void SetText(const String& text);
-    bool ReadOnly() const { return readOnly_; }
+    bool ReadOnly() const { RequireMainThread(); return readOnly_; }
     void SetReadOnly(bool readOnly);
-    bool Border() const { return border_; }
+    bool Border() const { RequireMainThread(); return border_; }
     void SetBorder(bool v);
-    bool Password() const { return password_; }
+    bool Password() const { RequireMainThread(); return password_; }
     void SetPassword(bool v);
-    String CueText() const { return cueText_; }
+    String CueText() const { RequireMainThread(); return cueText_; }
     void SetCueText(const String& text);
     // The most characters the user can type; 0 for no limit.
-    int32_t LimitText() const { return limitText_; }
+    int32_t LimitText() const { RequireMainThread(); return limitText_; }
     void SetLimitText(int32_t limit);
     // 0 default (left), 1 left, 2 centre, 3 right.
-    int32_t Alignment() const { return alignment_; }
+    int32_t Alignment() const { RequireMainThread(); return alignment_; }
     void SetAlignment(int32_t alignment);
-    Color TextColor() const { return textColor_; }
+    Color TextColor() const { RequireMainThread(); return textColor_; }
     void SetTextColor(Color color);
-    Color BackColor() const { return backColor_; }
+    Color BackColor() const { RequireMainThread(); return backColor_; }
     void SetBackColor(Color color);
 
 protected:
@@ -78,7 +79,7 @@ protected:
     void Wire() override;
 
 private:
-    void ApplyColors();
+    void Show();
     String text_;
     bool readOnly_ = false, border_ = true, password_ = false;
     String cueText_;
@@ -90,10 +91,10 @@ private:
 class PushButton : public RectControl {
 public:
     bool RaisesEvent(const std::string& event) const override;
-    String Caption() const { return caption_; }
+    String Caption() const { RequireMainThread(); return caption_; }
     void SetCaption(const String& caption);
     // The window's default button: Return presses it.
-    bool Default() const { return default_; }
+    bool Default() const { RequireMainThread(); return default_; }
     void SetDefault(bool isDefault);
 
 protected:
@@ -101,6 +102,7 @@ protected:
     void Wire() override;
 
 private:
+    void ShowDefault();
     String caption_;
     bool default_ = false;
 };
@@ -109,21 +111,21 @@ private:
 class BevelButton : public RectControl {
 public:
     bool RaisesEvent(const std::string& event) const override;
-    String Caption() const { return caption_; }
+    String Caption() const { RequireMainThread(); return caption_; }
     void SetCaption(const String& caption);
     // The icon; Nil for none. A picture whose Transparent is 1 shows its white as transparent.
-    Ref<Picture> Icon() const { return icon_; }
+    Ref<Picture> Icon() const { RequireMainThread(); return icon_; }
     void SetIcon(const Ref<Picture>& icon);
-    bool Value() const { return value_; }
-    void SetValue(bool v) { value_ = v; }
+    bool Value() const { RequireMainThread(); return value_; }
+    void SetValue(bool v) { RequireMainThread(); value_ = v; }
     // False: clicking does not take the keyboard focus, and Tab passes it by.
-    bool AcceptFocus() const { return acceptFocus_; }
+    bool AcceptFocus() const { RequireMainThread(); return acceptFocus_; }
     void SetAcceptFocus(bool v);
-    Color TextColor() const { return textColor_; }
+    Color TextColor() const { RequireMainThread(); return textColor_; }
     void SetTextColor(Color color);
-    bool HasBackColor() const { return hasBackColor_; }
+    bool HasBackColor() const { RequireMainThread(); return hasBackColor_; }
     void SetHasBackColor(bool v);
-    Color BackColor() const { return backColor_; }
+    Color BackColor() const { RequireMainThread(); return backColor_; }
     void SetBackColor(Color color);
 
 protected:
@@ -133,6 +135,7 @@ protected:
 
 private:
     void ApplyColors();
+    void ShowIcon();
     String caption_;
     Ref<Picture> icon_;
     bool value_ = false;
@@ -144,13 +147,13 @@ private:
 class CheckBox : public RectControl {
 public:
     bool RaisesEvent(const std::string& event) const override;
-    String Caption() const { return caption_; }
+    String Caption() const { RequireMainThread(); return caption_; }
     void SetCaption(const String& caption);
     // True when ticked.
-    bool Value() const { return state_ == 1; }
+    bool Value() const { RequireMainThread(); return state_ == 1; }
     void SetValue(bool ticked);
     // 0 unticked, 1 ticked, 2 mixed.
-    int32_t State() const { return state_; }
+    int32_t State() const { RequireMainThread(); return state_; }
     void SetState(int32_t state);
 
 protected:
@@ -167,9 +170,9 @@ private:
 // Keeps its own value, also one past the maximum; a maximum of 0 shows an empty bar.
 class ProgressBar : public RectControl {
 public:
-    int32_t Value() const { return value_; }
+    int32_t Value() const { RequireMainThread(); return value_; }
     void SetValue(int32_t value);
-    int32_t Maximum() const { return maximum_; }
+    int32_t Maximum() const { RequireMainThread(); return maximum_; }
     void SetMaximum(int32_t maximum);
 
 protected:
@@ -189,7 +192,7 @@ private:
 class TabPanel : public RectControl {
 public:
     ~TabPanel() override;
-    String TabDefinition() const { return tabDefinition_; }
+    String TabDefinition() const { RequireMainThread(); return tabDefinition_; }
     void SetTabDefinition(const String& definition);
     int32_t PanelCount() const;
     int32_t Value() const;
@@ -205,6 +208,7 @@ protected:
 
 private:
     QTabWidget* Tabs() const;
+    void ShowPages();
     void PlacePageControls(QWidget* page);
     void PageGeometryChanged(QWidget* page);
     String tabDefinition_;

@@ -68,6 +68,7 @@ Delegate::Delegate(MemberRecord handler, const Ref<Object>& receiver, std::strin
     : handler_(std::move(handler)), receiver_(receiver), parameterList_(std::move(parameterList)), caller_(caller) {}
 
 Value Delegate::Invoke(const std::vector<Value>& args) const {
+    RequireMainThread();
     Ref<Object> receiver = receiver_.Lock();  // held until the handler returns
     if (receiver.IsNil()) throw NilObjectException("the window of handler " + handler_.name + " is gone");
     if (HandlerObserver()) HandlerObserver()(handler_.name);
@@ -76,6 +77,7 @@ Value Delegate::Invoke(const std::vector<Value>& args) const {
 
 Ref<Delegate> RuntimeCreateDelegate(const MemberRecord* handler, const Ref<Object>& receiver,
                                     const std::string& parameterList, DelegateCaller caller) {
+    RequireMainThread();
     if (!handler) throw NilObjectException("no handler member");
     if (receiver.IsNil()) throw NilObjectException("no receiver for " + handler->name);
     if (!caller) throw NilObjectException("no caller for " + handler->name);

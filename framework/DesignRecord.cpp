@@ -3,6 +3,8 @@
 #include <limits>
 #include <utility>
 
+#include "framework/MainThread.h"
+
 namespace fw {
 
 namespace {
@@ -120,6 +122,7 @@ void DecodeRecord(const ClassRecord& cls, std::string_view record,
 }
 
 void RuntimeMassPropertySetter(const Ref<Object>& object, std::string_view record) {
+    RequireMainThread();  // the records are the windows' and controls'
     Object& target = object.get();
     const ClassRecord* cls = target.Class();
     if (!cls) throw NilObjectException("object without a class record");

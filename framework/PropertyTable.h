@@ -1,12 +1,15 @@
 #pragma once
 // Helpers that write the property descriptions of a class record as a table:
-// one line per property with its name, type code and accessors.
+// one line per property with its name, type code and accessors. The
+// properties are the windows' and controls', so every read and every set
+// checks the thread first.
 #include <initializer_list>
 #include <map>
 #include <string>
 
 #include "framework/Color.h"
 #include "framework/DesignRecord.h"
+#include "framework/MainThread.h"
 #include "framework/Runtime.h"
 
 namespace fw {
@@ -32,8 +35,14 @@ PropertyRecord Property(const char* name, const char* type, R (C::*get)() const,
     using T = detail::Bare<A>;
     return PropertyRecord{
         name, type, false, true, RuntimeAllocateAttributeTable({{"__Scope", "Public"}}),
-        [get](Object& o) -> Value { return ValueTraits<T>::To((detail::Self<C>(o).*get)()); },
-        [set](Object& o, const Value& v) { (detail::Self<C>(o).*set)(ValueTraits<T>::From(v)); }};
+        [get](Object& o) -> Value {
+            RequireMainThread();
+            return ValueTraits<T>::To((detail::Self<C>(o).*get)());
+        },
+        [set](Object& o, const Value& v) {
+            RequireMainThread();
+            (detail::Self<C>(o).*set)(ValueTraits<T>::From(v));
+        }};
 }
 
 // A code that changes nothing on this platform: kept as given and read back.
@@ -44,11 +53,15 @@ PropertyRecord KeptCode(const char* name, const char* type) {
     return PropertyRecord{
         name, type, false, true, RuntimeAllocateAttributeTable({{"__Scope", "Public"}}),
         [key, typeCode](Object& o) -> Value {
+            RequireMainThread();
             auto& codes = detail::Self<C>(o).Codes();
             auto it = codes.find(key);
             return it == codes.end() ? detail::DefaultOf(typeCode) : it->second;
         },
-        [key](Object& o, const Value& v) { detail::Self<C>(o).Codes()[key] = v; }};
+        [key](Object& o, const Value& v) {
+            RequireMainThread();
+            detail::Self<C>(o).Codes()[key] = v;
+        }};
 }
 
 inline void AddProperties(ClassRecord* record, std::initializer_list<PropertyRecord> properties) {

@@ -5,6 +5,7 @@
 
 #include "framework/Controls.h"
 #include "framework/MainThread.h"
+#include "framework/WidgetText.h"
 #include "framework/Window.h"
 
 namespace fw {
@@ -49,6 +50,7 @@ QWidget* TabPanel::MakeWidget(QWidget* parent) { return new QTabWidget(parent); 
 
 void TabPanel::Wire() {
     watcher_ = new TabPageWatcher(this, Tabs());
+    ShowPages();
     Connect(&QTabWidget::currentChanged, [this](int index) {
         if (index >= 0) value_ = index;  // the user's choice of page
     });
@@ -62,9 +64,14 @@ TabPanel::~TabPanel() {
 void TabPanel::SetTabDefinition(const String& definition) {
     RequireMainThread();
     tabDefinition_ = definition;
+    ShowPages();
+}
+
+void TabPanel::ShowPages() {
     QTabWidget* tabs = Tabs();
     if (!tabs) return;
-    const std::vector<std::string> captions = PageCaptions(definition);
+    const int32_t wanted = value_;  // adding the first page makes it the current one
+    const std::vector<std::string> captions = PageCaptions(tabDefinition_);
     QObject* watcher = watcher_.data();
     while (tabs->count() > int(captions.size())) {
         // Controls on a page that goes lie on the window again, hidden with their page gone.
@@ -78,7 +85,7 @@ void TabPanel::SetTabDefinition(const String& definition) {
         page->deleteLater();
     }
     for (size_t i = 0; i < captions.size(); ++i) {
-        const QString caption = QString::fromStdString(captions[i]).replace('&', "&&");  // no shortcut mark
+        const QString caption = AsCaption(captions[i]);
         if (int(i) < tabs->count()) {
             tabs->setTabText(int(i), caption);
         } else {
@@ -87,12 +94,17 @@ void TabPanel::SetTabDefinition(const String& definition) {
             tabs->addTab(page, caption);
         }
     }
-    if (value_ >= 0 && value_ < tabs->count()) tabs->setCurrentIndex(value_);
+    if (wanted >= 0 && wanted < tabs->count()) tabs->setCurrentIndex(wanted);
+    if (tabs->count() > 0) value_ = tabs->currentIndex();
 }
 
-int32_t TabPanel::PanelCount() const { return Tabs() ? Tabs()->count() : 0; }
+int32_t TabPanel::PanelCount() const {
+    RequireMainThread();
+    return Tabs() ? Tabs()->count() : 0;
+}
 
 int32_t TabPanel::Value() const {
+    RequireMainThread();
     if (Tabs() && Tabs()->count() > 0) return Tabs()->currentIndex();
     return value_;
 }
@@ -106,12 +118,14 @@ void TabPanel::SetValue(int32_t page) {
 }
 
 QWidget* TabPanel::Page(int32_t index) const {
+    RequireMainThread();
     if (!Tabs() || index < 0 || index >= Tabs()->count())
         throw OutOfBoundsException(Name().ToUTF8() + " has no page " + std::to_string(index + 1));
     return Tabs()->widget(index);
 }
 
 void TabPanel::Place() {
+    RequireMainThread();
     RectControl::Place();
     if (!Tabs()) return;
     for (int i = 0; i < Tabs()->count(); ++i) PlacePageControls(Tabs()->widget(i));

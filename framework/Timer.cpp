@@ -10,8 +10,9 @@ namespace fw {
 Timer::Timer() = default;
 Timer::~Timer() {
     if (!timer_) return;
-    // The timer may be destroyed by its own handler, inside Qt's timeout signal.
-    timer_->stop();
+    // The timer may be destroyed by its own handler, inside Qt's timeout signal,
+    // or on another thread, where only the main thread's event loop may stop it.
+    if (OnMainThread()) timer_->stop();
     QObject::disconnect(timer_.get(), nullptr, nullptr, nullptr);
     timer_.release()->deleteLater();
 }
@@ -39,11 +40,26 @@ void Timer::SetMode(int32_t mode) {
     Restart();
 }
 
-bool Timer::Running() const { return timer_ && timer_->isActive(); }
+int32_t Timer::Period() const {
+    RequireMainThread();
+    return period_;
+}
+
+int32_t Timer::Mode() const {
+    RequireMainThread();
+    return mode_;
+}
+
+bool Timer::Running() const {
+    RequireMainThread();
+    return !stopped_ && timer_ && timer_->isActive();
+}
 
 void Timer::WindowClosed() {
+    // Off the main thread (a window destroyed there) the firing is only
+    // disarmed: the QTimer belongs to the main thread.
     stopped_ = true;
-    if (timer_) timer_->stop();
+    if (timer_ && OnMainThread()) timer_->stop();
 }
 
 void Timer::Restart() {
@@ -55,6 +71,10 @@ void Timer::Restart() {
 }
 
 void Timer::Fire() {
+    if (stopped_) {
+        timer_->stop();
+        return;
+    }
     if (mode_ == kModeSingle) mode_ = kModeOff;
     if (mode_ == kModeOff) timer_->stop();
     DeliverEvent([this] { RaiseEvent("Action"); });

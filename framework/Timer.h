@@ -6,6 +6,7 @@
 // stops for good when its window closes.
 #include <QPointer>
 #include <QTimer>
+#include <atomic>
 #include <memory>
 
 #include "framework/Control.h"
@@ -21,9 +22,9 @@ public:
     void WindowClosed() override;
     bool RaisesEvent(const std::string& event) const override;
 
-    int32_t Period() const { return period_; }
+    int32_t Period() const;
     void SetPeriod(int32_t milliseconds);
-    int32_t Mode() const { return mode_; }
+    int32_t Mode() const;
     void SetMode(int32_t mode);
     // Whether a firing is due.
     bool Running() const;
@@ -39,7 +40,7 @@ private:
     std::unique_ptr<QTimer> timer_;
     int32_t period_ = 1000;
     int32_t mode_ = kModeMultiple;
-    bool stopped_ = false;
+    std::atomic<bool> stopped_{false};  // set by WindowClosed, which may run on another thread
 };
 
 const ClassRecord* GetTimerClass();

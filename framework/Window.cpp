@@ -9,6 +9,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 
 #include "framework/Application.h"
@@ -20,27 +21,28 @@ namespace fw {
 
 namespace {
 
+// Never destroyed: a window still open at exit must not be destroyed by the
+// static destructors, after the class registry and while Qt goes down.
+// RuntimeExit closes the open windows before that.
 std::vector<Ref<Window>>& OpenWindowList() {
-    static std::vector<Ref<Window>> windows;
-    return windows;
+    static auto* windows = new std::vector<Ref<Window>>();
+    return *windows;
 }
 
 // The widget of a window forwards the user's close, mouse and key events.
 class WindowWidget : public QWidget {
 public:
     explicit WindowWidget(Window* owner) : owner_(owner) {}
-    void Detach() { owner_ = nullptr; }
-    Window* Owner() const { return owner_; }
+    // The window may be destroyed on another thread: the widget is told at once.
+    void Detach() { owner_.store(nullptr); }
 
     // Redraws a window as a whole: at once when asked to and a frame has
-    // passed since the last redraw, else with the next update.
+    // passed since the last redraw, else with the next update. repaint()
+    // sends its update request straight to event(), which lets it pass and
+    // counts it as the frame's redraw.
     void RequestRedraw(bool now) {
-        if (now && std::chrono::steady_clock::now() - lastPaint_ >= kFrame) {
-            lastPaint_ = std::chrono::steady_clock::now();
-            repaint();
-        } else {
-            update();
-        }
+        if (now && std::chrono::steady_clock::now() - lastPaint_ >= kFrame) repaint();
+        else update();
     }
 
 protected:
@@ -62,21 +64,24 @@ protected:
 
     void closeEvent(QCloseEvent* event) override {
         event->accept();
-        if (owner_) owner_->WidgetCloseRequested();
+        if (Window* owner = owner_.load()) owner->WidgetCloseRequested();
     }
     void mousePressEvent(QMouseEvent* event) override {
-        if (!owner_ || !owner_->WidgetMousePressed(event->position().toPoint().x(), event->position().toPoint().y()))
+        Window* owner = owner_.load();
+        if (!owner || !owner->WidgetMousePressed(event->position().toPoint().x(), event->position().toPoint().y()))
             QWidget::mousePressEvent(event);
     }
     void keyPressEvent(QKeyEvent* event) override {
         String key(event->text().toStdString());
         if (event->key() == Qt::Key_Escape) key = StringDBCSChr(27);
-        if (!owner_ || !owner_->WidgetKeyPressed(key)) QWidget::keyPressEvent(event);
+        Window* owner = owner_.load();
+        if (!owner || !owner->WidgetKeyPressed(key)) QWidget::keyPressEvent(event);
     }
     void paintEvent(QPaintEvent* event) override {
-        if (owner_ && owner_->Backdrop()) {
+        Window* owner = owner_.load();
+        if (Ref<Picture> backdrop = owner ? owner->Backdrop() : Ref<Picture>()) {
             QPainter painter(this);
-            painter.drawImage(0, 0, owner_->Backdrop()->Image());
+            painter.drawImage(0, 0, backdrop->Image());
         }
         QWidget::paintEvent(event);
     }
@@ -93,7 +98,7 @@ private:
     }
 
     static constexpr std::chrono::milliseconds kFrame{16};
-    Window* owner_;
+    std::atomic<Window*> owner_;
     std::chrono::steady_clock::time_point lastPaint_{};
     bool updateHeld_ = false;
 };
@@ -128,10 +133,14 @@ Window::Window() {
 }
 
 Window::~Window() {
-    for (const Ref<Control>& c : controls_) c->SetOwnerWindow(Nil);
+    // A window that goes without having been closed stops its controls too
+    // (a timer someone still holds fires no more).
+    if (!closed_)
+        for (const Ref<Control>& c : controls_) c->WindowClosed();
     if (widget_) {
         static_cast<WindowWidget*>(widget_.data())->Detach();
-        widget_->hide();
+        // Off the main thread the widget is only handed to the main thread's event loop.
+        if (OnMainThread()) widget_->hide();
         // The widget may be inside one of its own event handlers right now.
         widget_->deleteLater();
     }
@@ -145,6 +154,8 @@ QWidget* Window::Widget() const {
 
 void Window::Constructor() {
     RequireMainThread();
+    if (constructed_ || closed_) throw RuntimeException("the window has been constructed before");
+    constructed_ = true;
     Ref<Window> self = RefTo(this);
     OpenWindowList().push_back(self);
     open_ = true;
@@ -204,10 +215,12 @@ void Window::Close() {
 }
 
 void Window::WidgetCloseRequested() {
+    RequireMainThread();
     if (!closed_) Close();
 }
 
 bool Window::WidgetMousePressed(int x, int y) {
+    RequireMainThread();
     Ref<Window> keepAlive = RefTo(this);
     Value result;
     if (!RaiseEvent("MouseDown", {int32_t(x), int32_t(y)}, &result)) return false;
@@ -215,6 +228,7 @@ bool Window::WidgetMousePressed(int x, int y) {
 }
 
 bool Window::WidgetKeyPressed(const String& key) {
+    RequireMainThread();
     Ref<Window> keepAlive = RefTo(this);
     Value result;
     if (!RaiseEvent("KeyDown", {key}, &result)) return false;
@@ -256,6 +270,7 @@ Ref<Object> Window::__New(const ClassRecord* controlClass) {
 }
 
 bool Window::RaiseEvent(const std::string& event, const std::vector<Value>& args, Value* result) {
+    RequireMainThread();
     const ClassRecord* cls = Class();
     const MemberRecord* handler = cls ? cls->EventHandler(event) : nullptr;
     if (!handler || !handler->invoke) return false;
@@ -265,13 +280,31 @@ bool Window::RaiseEvent(const std::string& event, const std::vector<Value>& args
     return true;
 }
 
-String Window::Title() const { return String(Widget()->windowTitle().toStdString()); }
-void Window::SetTitle(const String& title) { Widget()->setWindowTitle(QString::fromStdString(title.ToUTF8())); }
-int32_t Window::Width() const { return Widget()->width(); }
-int32_t Window::Height() const { return Widget()->height(); }
+String Window::Title() const {
+    RequireMainThread();
+    return String(Widget()->windowTitle().toStdString());
+}
+void Window::SetTitle(const String& title) {
+    RequireMainThread();
+    Widget()->setWindowTitle(QString::fromStdString(title.ToUTF8()));
+}
+int32_t Window::Width() const {
+    RequireMainThread();
+    return Widget()->width();
+}
+int32_t Window::Height() const {
+    RequireMainThread();
+    return Widget()->height();
+}
 
-void Window::SetWidth(int32_t width) { Resize(width, Widget()->height()); }
-void Window::SetHeight(int32_t height) { Resize(Widget()->width(), height); }
+void Window::SetWidth(int32_t width) {
+    RequireMainThread();
+    Resize(width, Widget()->height());
+}
+void Window::SetHeight(int32_t height) {
+    RequireMainThread();
+    Resize(Widget()->width(), height);
+}
 
 void Window::Resize(int32_t width, int32_t height) {
     RequireMainThread();
@@ -287,10 +320,10 @@ void Window::Resize(int32_t width, int32_t height) {
             rc->FollowWindowResize(dw, dh);
 }
 
-void Window::SetMinWidth(int32_t v) { minWidth_ = v; ApplySizeLimits(); }
-void Window::SetMinHeight(int32_t v) { minHeight_ = v; ApplySizeLimits(); }
-void Window::SetMaxWidth(int32_t v) { maxWidth_ = v; ApplySizeLimits(); }
-void Window::SetMaxHeight(int32_t v) { maxHeight_ = v; ApplySizeLimits(); }
+void Window::SetMinWidth(int32_t v) { RequireMainThread(); minWidth_ = v; ApplySizeLimits(); }
+void Window::SetMinHeight(int32_t v) { RequireMainThread(); minHeight_ = v; ApplySizeLimits(); }
+void Window::SetMaxWidth(int32_t v) { RequireMainThread(); maxWidth_ = v; ApplySizeLimits(); }
+void Window::SetMaxHeight(int32_t v) { RequireMainThread(); maxHeight_ = v; ApplySizeLimits(); }
 
 void Window::SetVisible(bool visible) {
     RequireMainThread();
@@ -316,11 +349,11 @@ void Window::ApplyBackColor() {
     w->setAutoFillBackground(hasBackColor_);
 }
 
-void Window::SetFrame(int32_t frame) { frame_ = frame; ApplyFlags(); }
-void Window::SetResizeable(bool v) { resizeable_ = v; ApplySizeLimits(); ApplyFlags(); }
-void Window::SetCloseButton(bool v) { closeButton_ = v; ApplyFlags(); }
-void Window::SetMinimizeButton(bool v) { minimizeButton_ = v; ApplyFlags(); }
-void Window::SetMaximizeButton(bool v) { maximizeButton_ = v; ApplyFlags(); }
+void Window::SetFrame(int32_t frame) { RequireMainThread(); frame_ = frame; ApplyFlags(); }
+void Window::SetResizeable(bool v) { RequireMainThread(); resizeable_ = v; ApplySizeLimits(); ApplyFlags(); }
+void Window::SetCloseButton(bool v) { RequireMainThread(); closeButton_ = v; ApplyFlags(); }
+void Window::SetMinimizeButton(bool v) { RequireMainThread(); minimizeButton_ = v; ApplyFlags(); }
+void Window::SetMaximizeButton(bool v) { RequireMainThread(); maximizeButton_ = v; ApplyFlags(); }
 
 void Window::ApplySizeLimits() {
     QWidget* w = Widget();
@@ -348,7 +381,16 @@ void Window::ApplyFlags() {
     if (wasVisible) w->show();
 }
 
-const std::vector<Ref<Window>>& OpenWindows() { return OpenWindowList(); }
+const std::vector<Ref<Window>>& OpenWindows() {
+    RequireMainThread();
+    return OpenWindowList();
+}
+
+void CloseOpenWindows() {
+    RequireMainThread();
+    // Front to back; a window may close others while it closes.
+    while (!OpenWindowList().empty()) OpenWindowList().front()->Close();
+}
 
 Ref<Window> RuntimeGetImplicitWindow(const std::string& className) {
     RequireMainThread();

@@ -3,6 +3,8 @@
 // the class's "Layout" and "CreateControls" hooks and then "Open". It holds its
 // controls by name. Closing destroys it: the framework drops its reference,
 // and the widget goes once no handler of the window is running any more.
+// Every operation belongs to the main thread and checks that before it
+// changes or reads anything.
 #include <QPointer>
 #include <QWidget>
 #include <map>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "framework/Color.h"
+#include "framework/MainThread.h"
 #include "framework/Object.h"
 #include "framework/Picture.h"
 #include "framework/Runtime.h"
@@ -27,6 +30,7 @@ public:
     ~Window() override;
 
     // Builds the window through its class's hooks, opens it and raises "Open".
+    // Only once: a second call, or one after Close, raises RuntimeException.
     void Constructor();
 
     void Show();
@@ -35,13 +39,13 @@ public:
     void Refresh(bool eraseBackground = true);
     void UpdateNow();
 
-    bool IsOpen() const { return open_; }
+    bool IsOpen() const { RequireMainThread(); return open_; }
     QWidget* Widget() const;
 
     // Controls, held by name.
     void _AddControl(const String& name, const Ref<Control>& control);
     Ref<Object> _ControlByName(const String& name) const;
-    const std::vector<Ref<Control>>& Controls() const { return controls_; }
+    const std::vector<Ref<Control>>& Controls() const { RequireMainThread(); return controls_; }
     // A new control of the class for this window.
     Ref<Object> __New(const ClassRecord* controlClass);
 
@@ -56,40 +60,39 @@ public:
     int32_t Height() const;
     void SetWidth(int32_t width);
     void SetHeight(int32_t height);
-    int32_t MinWidth() const { return minWidth_; }
-    int32_t MinHeight() const { return minHeight_; }
-    int32_t MaxWidth() const { return maxWidth_; }
-    int32_t MaxHeight() const { return maxHeight_; }
+    int32_t MinWidth() const { RequireMainThread(); return minWidth_; }
+    int32_t MinHeight() const { RequireMainThread(); return minHeight_; }
+    int32_t MaxWidth() const { RequireMainThread(); return maxWidth_; }
+    int32_t MaxHeight() const { RequireMainThread(); return maxHeight_; }
     void SetMinWidth(int32_t v);
     void SetMinHeight(int32_t v);
     void SetMaxWidth(int32_t v);
     void SetMaxHeight(int32_t v);
-    bool Visible() const { return visible_; }
+    bool Visible() const { RequireMainThread(); return visible_; }
     void SetVisible(bool visible);
     // The picture drawn as the window's background, from its top left; Nil for none.
-    Ref<Picture> Backdrop() const { return backdrop_; }
+    Ref<Picture> Backdrop() const { RequireMainThread(); return backdrop_; }
     void SetBackdrop(const Ref<Picture>& picture);
     // The background colour, painted only when HasBackColor is true.
-    bool HasBackColor() const { return hasBackColor_; }
+    bool HasBackColor() const { RequireMainThread(); return hasBackColor_; }
     void SetHasBackColor(bool v);
-    Color BackColor() const { return backColor_; }
+    Color BackColor() const { RequireMainThread(); return backColor_; }
     void SetBackColor(Color color);
 
     // The frame of the window and its title-bar buttons.
-    int32_t Frame() const { return frame_; }
+    int32_t Frame() const { RequireMainThread(); return frame_; }
     void SetFrame(int32_t frame);
-    bool Resizeable() const { return resizeable_; }
+    bool Resizeable() const { RequireMainThread(); return resizeable_; }
     void SetResizeable(bool v);
-    bool CloseButton() const { return closeButton_; }
+    bool CloseButton() const { RequireMainThread(); return closeButton_; }
     void SetCloseButton(bool v);
-    bool MinimizeButton() const { return minimizeButton_; }
+    bool MinimizeButton() const { RequireMainThread(); return minimizeButton_; }
     void SetMinimizeButton(bool v);
-    bool MaximizeButton() const { return maximizeButton_; }
+    bool MaximizeButton() const { RequireMainThread(); return maximizeButton_; }
     void SetMaximizeButton(bool v);
 
     // Property codes that change nothing on this platform are kept as given.
-    std::map<std::string, Value>& OtherProperties() { return other_; }
-    std::map<std::string, Value>& Codes() { return other_; }
+    std::map<std::string, Value>& Codes() { RequireMainThread(); return codes_; }
 
     // The widget's events, forwarded to the window.
     void WidgetCloseRequested();
@@ -106,9 +109,10 @@ private:
     QPointer<QWidget> widget_;
     std::vector<Ref<Control>> controls_;
     std::map<std::string, Ref<Control>> controlsByName_;
-    std::map<std::string, Value> other_;
+    std::map<std::string, Value> codes_;
     Ref<Picture> backdrop_;
     QEventLoop* modalLoop_ = nullptr;
+    bool constructed_ = false;  // Constructor has run (or is running)
     bool open_ = false;
     bool closed_ = false;
     bool visible_ = true;
@@ -122,6 +126,8 @@ private:
 
 // The open windows, front to back in the order they were opened.
 const std::vector<Ref<Window>>& OpenWindows();
+// Closes every open window; RuntimeExit does so while Qt and the class registry still stand.
+void CloseOpenWindows();
 // The open window of the class of that name, or Nil.
 Ref<Window> RuntimeGetImplicitWindow(const std::string& className);
 

@@ -213,6 +213,7 @@ TEST_F(BatchWalk, ClosingTheWindowOrQuittingStopsTheWalkBetweenEntries) {
     // Quitting is for good, so it is tried in a child process.
     window_ = GetMainWindowInstance();
     fs::remove_all(Path("Out/Inbox_conv"));
+    QCoreApplication::processEvents();  // nothing queued to paint is left for the child
     const pid_t child = ::fork();
     if (child == 0) {
         // Painting needs threads that a forked child does not have.
@@ -316,6 +317,7 @@ TEST_F(BatchWalk, AnUnreadableFolderIsReportedByTheCountAndItsSiblingsAreCounted
     fs::permissions(root_, fs::perms::all);
     fs::permissions(Path("Inbox"), fs::perms::all);
     for (const char* d : {"A", "C"}) fs::permissions(Path(std::string("Inbox/") + d), fs::perms::all);
+    QCoreApplication::processEvents();  // nothing queued to paint is left for the child
     const int result = RunAsNobody([this] {
         window_->Widget()->hide();  // painting needs threads that a forked child does not have
         MainWindowTestAccess::ItemCount(*window_) = 0;

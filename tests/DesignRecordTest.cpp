@@ -414,17 +414,33 @@ TEST(DesignRecordDecoder, EveryCutOfAValidRecordEitherEndsOnAnEntryOrIsRejected)
     EXPECT_EQ(accepted, entries + 1);  // the empty record and one per whole entry
 }
 
-TEST_F(RecordOnProbe, SettingARecordOffTheMainThreadIsRefused) {
+TEST_F(RecordOnProbe, SettingARecordOffTheMainThreadIsRefusedAndChangesNothing) {
     Ref<Label> label = window_->Add<Label>("Label", "Text");
-    bool refused = false;
-    std::thread worker([&] {
-        try {
-            RuntimeMassPropertySetter(label, EncodeRecord({{"Text", "from a thread"}}));
-        } catch (const ThreadAccessingUIException&) {
-            refused = true;
-        }
-    });
-    worker.join();
-    EXPECT_TRUE(refused);
+    const struct {
+        const char* what;
+        Ref<Object> target;
+        std::vector<RecordEntry> record;
+    } cases[] = {
+        {"a property with a widget", label, {{"Text", "from a thread"}}},
+        {"a kept code", label, {{"DataField", "from a thread"}}},
+        {"a kept code of the window", window_, {{"Placement", 2}}},
+        {"a lock", label, {{"LockRight", true}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        bool refused = false;
+        std::thread worker([&] {
+            try {
+                RuntimeMassPropertySetter(c.target, EncodeRecord(c.record));
+            } catch (const ThreadAccessingUIException&) {
+                refused = true;
+            }
+        });
+        worker.join();
+        EXPECT_TRUE(refused);
+    }
     EXPECT_TRUE(label->Text().IsEmpty());
+    EXPECT_EQ(std::get<String>(RuntimeGetProperty(*label, "DataField")), String(""));
+    EXPECT_EQ(std::get<int32_t>(RuntimeGetProperty(*window_, "Placement")), 0);
+    EXPECT_FALSE(label->LockRight());
 }

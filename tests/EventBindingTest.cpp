@@ -110,6 +110,26 @@ TEST(BindingLifetime, AClickWhoseWindowIsGoneEndsTheEventLoopWithNilObjectExcept
         ::testing::ExitedWithCode(0), "");
 }
 
+TEST_F(Bindings, AClickOrKeystrokeDroppedInsideItsOwnHandlerLeavesNoTrace) {
+    Ref<CheckBox> box = window_->Add<CheckBox>("CheckBox", "Box");
+    Ref<TextField> field = window_->Add<TextField>("TextField", "Field");
+    window_->Bind(box, "Action", "Box_Action", "CheckBox");
+    window_->Bind(field, "TextChange", "Field_TextChange", "TextField");
+    std::vector<std::string> calls;
+    window_->onEvent = [&](const std::string& handler, Control&) {
+        calls.push_back(handler);
+        if (handler == "Box_Action") ButtonWidget(box)->click();  // the user clicks again meanwhile
+        else QTest::keyClicks(field->Widget(), "z");              // or types on
+    };
+    ButtonWidget(box)->click();
+    EXPECT_TRUE(box->Value());
+    EXPECT_TRUE(ButtonWidget(box)->isChecked()) << "the box shows another state than it has";
+    QTest::keyClicks(field->Widget(), "a");
+    EXPECT_EQ(field->Text(), String("a"));
+    EXPECT_EQ(static_cast<QLineEdit*>(field->Widget())->text(), "a");
+    EXPECT_EQ(calls, (std::vector<std::string>{"Box_Action", "Field_TextChange"}));
+}
+
 TEST_F(Bindings, ADelegateMustMatchItsHandlerAndTheEventMustBeTheKinds) {
     Ref<Label> label = window_->Add<Label>("Label", "Label");
     const MemberRecord* handler = ProbeWindow::GetClass()->FindMember("Button_Action");
@@ -246,7 +266,9 @@ TEST_F(Bindings, BevelButtonShowsTheWhiteOfATransparentPictureAsSeeThrough) {
 TEST_F(Bindings, WindowAndControlOperationsOffTheMainThreadAreRefused) {
     Ref<PushButton> button = window_->Add<PushButton>("PushButton", "Button");
     Ref<Timer> timer = window_->Add<Timer>("Timer", "Timer");
+    Ref<TabPanel> panel = window_->Add<TabPanel>("TabPanel", "Tabs");
     Ref<Window> window = window_;
+    const MemberRecord* handler = ProbeWindow::GetClass()->FindMember("Button_Action");
     const std::pair<const char*, std::function<void()>> operations[] = {
         {"Window.Show", [&] { window->Show(); }},
         {"Window.Close", [&] { window->Close(); }},
@@ -257,6 +279,12 @@ TEST_F(Bindings, WindowAndControlOperationsOffTheMainThreadAreRefused) {
         {"Window.__New", [&] { window->__New(GetLabelClass()); }},
         {"Window._ControlByName", [&] { window->_ControlByName("Button"); }},
         {"Window._AddControl", [&] { window->_AddControl("Again", button); }},
+        {"Window.Resizeable", [&] { window->SetResizeable(false); }},
+        {"Window.RaiseEvent", [&] { window->RaiseEvent("CreateControls"); }},
+        {"RectControl.LockRight", [&] { button->SetLockRight(true); }},
+        {"a kept code's property record", [&] { FindProperty(*button->Class(), "Cancel")->set(*button, true); }},
+        {"TabPanel.Value", [&] { panel->Value(); }},
+        {"RuntimeCreateDelegate", [&] { RuntimeCreateDelegate(handler, window, "( PushButton )"); }},
         {"RectControl.Enabled", [&] { button->SetEnabled(false); }},
         {"PushButton.Caption", [&] { button->SetCaption("x"); }},
         {"RectControl.TextSize", [&] { button->SetTextSize(12); }},
@@ -279,6 +307,9 @@ TEST_F(Bindings, WindowAndControlOperationsOffTheMainThreadAreRefused) {
     }
     EXPECT_TRUE(window->IsOpen());
     EXPECT_TRUE(button->Enabled());
+    EXPECT_TRUE(window->Resizeable());
+    EXPECT_FALSE(button->LockRight());
+    EXPECT_FALSE(std::get<bool>(RuntimeGetProperty(*button, "Cancel")));
 }
 
 TEST_F(Bindings, ReturnPressesTheDefaultButton) {

@@ -2,6 +2,8 @@
 // and its clean-up.
 #include "windows/MainWindow.h"
 
+#include "windows/ControlLookup.h"
+
 using namespace fw;
 
 namespace {
@@ -21,11 +23,6 @@ MemberRecord ToRecord(const MemberEntry& e) {
         RuntimeAllocateAttributeTable({{"__Scope", e.scope == Scope::Public ? "Public" : "Protected"}});
     if (e.hidden) attributes.push_back({"Hidden", "", false});
     return MemberRecord{e.name, e.signature, e.invoke, e.scope == Scope::Public, attributes};
-}
-
-template <class T>
-Ref<T> ControlNamed(MainWindow& window, const char* name, const ClassRecord* kind) {
-    return RuntimeCheckCastTo<T>(window._ControlByName(String(name)), kind);
 }
 
 }  // namespace

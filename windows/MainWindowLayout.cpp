@@ -4,6 +4,7 @@
 #include "app/Pictures.h"
 #include "framework/Delegate.h"
 #include "framework/DesignRecord.h"
+#include "windows/ControlLookup.h"
 #include "windows/MainWindow.h"
 #include "windows/MainWindowRecords.h"
 
@@ -211,11 +212,6 @@ std::string ControlRecord(const ControlRow& row) {
     return record.Bytes();
 }
 
-template <class T>
-Ref<T> Named(MainWindow& window, const ControlRow& row) {
-    return RuntimeCheckCastTo<T>(window._ControlByName(String(row.name)), ControlKindNamed(row.kind));
-}
-
 // The six steps of one control; steps 2 to 6 reach it through the window by its name.
 void BuildControl(MainWindow& window, const ControlRow& row) {
     const ClassRecord* kind = ControlKindNamed(row.kind);
@@ -224,16 +220,18 @@ void BuildControl(MainWindow& window, const ControlRow& row) {
         control->Constructor();
         window._AddControl(String(row.name), control);
     }
-    if (kind == GetBevelButtonClass()) Named<BevelButton>(window, row)->SetIcon(row.icon ? row.icon() : Nil);
-    if (row.textSize != kDefaultSize) Named<RectControl>(window, row)->SetTextSize(row.textSize);
-    if (kind != GetProgressBarClass()) Named<RectControl>(window, row)->SetTextUnit(0);
-    RuntimeMassPropertySetter(Named<Control>(window, row), ControlRecord(row));
+    if (kind == GetBevelButtonClass())
+        ControlNamed<BevelButton>(window, row.name, kind)->SetIcon(row.icon ? row.icon() : Nil);
+    if (row.textSize != kDefaultSize) ControlNamed<RectControl>(window, row.name, kind)->SetTextSize(row.textSize);
+    if (kind != GetProgressBarClass()) ControlNamed<RectControl>(window, row.name, kind)->SetTextUnit(0);
+    RuntimeMassPropertySetter(ControlNamed<Control>(window, row.name, kind), ControlRecord(row));
     if (row.handler.member) {
         // The binding comes last: the record's initial values call no handler.
         Ref<Delegate> delegate =
             RuntimeCreateDelegate(GetMainWindowClass()->FindMember(row.handler.member), RefTo(&window),
                                   std::string("( ") + row.kind + " )", CallHandlerMember);
-        RuntimeAddEventHandler(Named<Control>(window, row), row.handler.event, DispatchWithControl, delegate);
+        RuntimeAddEventHandler(ControlNamed<Control>(window, row.name, kind), row.handler.event, DispatchWithControl,
+                               delegate);
     }
 }
 
