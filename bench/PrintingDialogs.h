@@ -1,6 +1,9 @@
 #pragma once
+#include <QByteArray>
 #include <cstdio>
+#include <memory>
 
+#include "framework/Application.h"
 #include "framework/Dialogs.h"
 
 // Alerts would wait for a user; in a benchmark they are printed and answered at once.
@@ -14,3 +17,11 @@ public:
     fw::Ref<fw::FolderItem> GetOpenFolderItem(const fw::String&) override { return fw::Nil; }
     void Beep() override {}
 };
+
+// The runtime of a benchmark: offscreen, with alerts printed.
+inline void StartBenchRuntime(char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    fw::RuntimeInit(qtArgc, argv);
+    fw::SetDialogProvider(std::make_unique<PrintingDialogs>());
+}

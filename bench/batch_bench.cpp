@@ -30,10 +30,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s SOURCE TARGET mirror|mbox|mail\n", argv[0]);
         return 2;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
-    RuntimeInit(qtArgc, argv);
-    SetDialogProvider(std::make_unique<PrintingDialogs>());
+    StartBenchRuntime(argv);
     const std::string layout = argv[3];
     const char* walker = layout == "mirror" ? "p_Convert" : layout == "mbox" ? "p_Convert_MBox"
                                                                                : "p_Convert_MBox_MailStructure";

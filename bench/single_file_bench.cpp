@@ -39,10 +39,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s SOURCE\n", argv[0]);
         return 2;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
-    RuntimeInit(qtArgc, argv);
-    SetDialogProvider(std::make_unique<PrintingDialogs>());
+    StartBenchRuntime(argv);
 
     Ref<MainWindow> window = GetMainWindowInstance();
     window->SourceFile = FolderItemFromPath(argv[1]);

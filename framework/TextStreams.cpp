@@ -89,11 +89,6 @@ String TextInputStream::ReadLine(const Ref<TextEncoding>& encoding) {
     }
 }
 
-bool TextInputStream::EndOfFile() {
-    if (pending_.empty() && !atEnd_) Fill();
-    return pending_.empty() && atEnd_;
-}
-
 void TextInputStream::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
@@ -117,7 +112,6 @@ void TextOutputStream::Write(const String& text) {
     }
 }
 
-void TextOutputStream::WriteLine(const String& text) { Write(text + Delimiter); }
 
 void TextOutputStream::Close() {
     if (fd_ < 0) return;

@@ -16,7 +16,6 @@ public:
     String ReadAll(const Ref<TextEncoding>& encoding);
     // The next line without its line end (LF, CR LF or CR).
     String ReadLine(const Ref<TextEncoding>& encoding);
-    bool EndOfFile();
     void Close();
 
 private:
@@ -34,8 +33,6 @@ public:
 
     // Writes the text's bytes unchanged, with no line end added.
     void Write(const String& text);
-    void WriteLine(const String& text);  // the text and the Delimiter
-    String Delimiter = String("\n");
     void Close();
 
 private:
