@@ -195,13 +195,43 @@ TEST_F(MainWindowFlow, UnwritableFoldersAreRefusedForTheUnprivilegedUser) {
     EXPECT_EQ(result, 0);
 }
 
-TEST_F(MainWindowFlow, AChooserThatFailsReportsItsPlaceAndGoesOn) {
-    Choose(Chooser::SourceFile, "");  // nothing yet
-    dialogs_->files.push_back(FolderItemFromPath("/"));  // exists, but has no folder that holds it
+TEST_F(MainWindowFlow, EachCatchAllShowsTheTextOfItsPlaceAndWhatWasDoneStays) {
+    Write("Mail/x.eml", Message("x"));
+    Choose(Chooser::SourceFolder, "Mail");
+    Choose(Chooser::SourceFile, "Mail/x.eml");
+    // A file that exists but lies in no folder.
+    dialogs_->files.push_back(FolderItemFromPath("/"));
     Click(window_->SourceFileSelectBtn());
     EXPECT_EQ(dialogs_->Prompts(), Strings{"Exception in SoruceFileSelectBtn"});
-    EXPECT_TRUE(window_->SourceFile.IsNil());
-    EXPECT_TRUE(window_->SourceFileField()->Text().IsEmpty());
+    EXPECT_EQ(Choice(Chooser::SourceFile), Chosen("Mail/x.eml"));
+
+    // Without an application object no warning dialog can open, so each message fails.
+    RuntimeRegisterAppObject(Nil);
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        const char* text;
+    } cases[] = {
+        {"a missing target folder", [&] { Choose(Chooser::TargetFolder, "Nope"); },
+         "Exception in SetTargetFolderButton"},
+        {"a missing message file", [&] { Choose(Chooser::SourceFile, "Mail/gone.eml"); },
+         "Exception in SoruceFileSelectBtn"},
+        {"a file converted", [&] { Click(window_->ConvertSingleBtn()); }, "ConvertBtn.Action"},
+        {"the uncalled target chooser on a missing folder",
+         [&] {
+             dialogs_->folders.push_back(Item("Nope"));
+             MainWindowTestAccess::SetTargetFolder(*window_);
+         },
+         "Exception in SetTargetFolder"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        dialogs_->alerts.clear();
+        c.act();
+        EXPECT_EQ(dialogs_->Prompts(), Strings{c.text});
+    }
+    EXPECT_TRUE(ReadEmlx(Path("Mail/x.emlx")).error.empty()) << "the conversion before the failure stays done";
+    EXPECT_TRUE(answers_.shown.empty());
 }
 
 TEST_F(MainWindowFlow, TheUncalledTargetChooserTestsOnlyWritability) {

@@ -1,9 +1,10 @@
-// The class records of the warning dialog, the About window and its close
+// The class records of the program's windows and of the About window's close
 // timer: names, super classes, members in order, scopes and window events.
 #include <gtest/gtest.h>
 
 #include "framework/Timer.h"
 #include "windows/AboutWindow.h"
+#include "windows/MainWindow.h"
 #include "windows/WarnWindow.h"
 
 using namespace fw;
@@ -26,6 +27,57 @@ struct ExpectedClass {
 };
 
 const ExpectedClass kClasses[] = {
+    {GetMainWindowClass, MainWindow::RegisterClass, "MainWindow.MainWindow", GetWindowClass,
+     {
+         {"Layout", "%%", "Public"},
+         {"CreateControls", "%%", "Public"},
+         {"_CreateControls0", "%%", "Public"},
+         {"TabPanel1", "%o<TabPanel>%", "Public"},
+         {"StaticText1", "%o<Label>%", "Public"},
+         {"SourceDirectoryField", "%o<TextField>%", "Public"},
+         {"SourceDirSelectBtn", "%o<BevelButton>%", "Public"},
+         {"StaticText2", "%o<Label>%", "Public"},
+         {"TargetDirectoryField", "%o<TextField>%", "Public"},
+         {"TargetDirSelectBtn", "%o<BevelButton>%", "Public"},
+         {"StatusBar", "%o<ProgressBar>%", "Public"},
+         {"StaticText3", "%o<Label>%", "Public"},
+         {"SourceFileField", "%o<TextField>%", "Public"},
+         {"SourceFileSelectBtn", "%o<BevelButton>%", "Public"},
+         {"StatusText", "%o<Label>%", "Public"},
+         {"ConvertSingleBtn", "%o<PushButton>%", "Public"},
+         {"ConvertBatchBtn", "%o<PushButton>%", "Public"},
+         {"StaticText4", "%o<Label>%", "Public"},
+         {"CreateMBoxCB", "%o<CheckBox>%", "Public"},
+         {"CreateMailStructureCB", "%o<CheckBox>%", "Public"},
+         {"QuitBtn", "%o<PushButton>%", "Public"},
+         {"AboutBtn", "%o<BevelButton>%", "Public"},
+         {"HelpBtn", "%o<BevelButton>%", "Public"},
+         {"SourceDirectoryField_TextChange", "%%o<TextField>", "Public"},
+         {"SourceDirSelectBtn_Action", "%%o<BevelButton>", "Public"},
+         {"TargetDirectoryField_TextChange", "%%o<TextField>", "Public"},
+         {"TargetDirSelectBtn_Action", "%%o<BevelButton>", "Public"},
+         {"SourceFileField_TextChange", "%%o<TextField>", "Public"},
+         {"SourceFileSelectBtn_Action", "%%o<BevelButton>", "Public"},
+         {"ConvertSingleBtn_Action", "%%o<PushButton>", "Public"},
+         {"ConvertBatchBtn_Action", "%%o<PushButton>", "Public"},
+         {"CreateMBoxCB_Action", "%%o<CheckBox>", "Public"},
+         {"QuitBtn_Action", "%%o<PushButton>", "Public"},
+         {"AboutBtn_Action", "%%o<BevelButton>", "Public"},
+         {"HelpBtn_Action", "%%o<BevelButton>", "Public"},
+         {"Event_Open", "%%", "Public"},
+         {"p_Convert", "%%o<FolderItem>o<FolderItem>b", "Protected"},
+         {"p_ConvertSingleFile", "%o<FolderItem>%o<FolderItem>", "Protected"},
+         {"p_SetTargetFolder", "%%", "Protected"},
+         {"p_ActivateControls", "%%", "Public"},
+         {"p_GetPList", "%s%s", "Protected"},
+         {"p_ConvertFile_Obs", "%%o<FolderItem>o<FolderItem>", "Protected"},
+         {"p_CountItems", "%%o<FolderItem>", "Protected"},
+         {"p_Convert_MBox", "%%o<FolderItem>o<FolderItem>b", "Protected"},
+         {"Desktop_FileExists", "%b%o<FolderItem>", "Public"},
+         {"p_Convert_MBox_MailStructure", "%%o<FolderItem>o<FolderItem>b", "Protected"},
+         {"p_ConvertFile", "%%o<FolderItem>o<FolderItem>", "Protected"},
+     },
+     {{"CreateControls", "CreateControls"}, {"Layout", "Layout"}, {"Open", "Event_Open"}}},
     {GetWarnWindowClass, WarnWindow::RegisterClass, "WarnWindow.WarnWindow", GetWindowClass,
      {
          {"Layout", "%%", "Public"},
@@ -90,6 +142,7 @@ TEST(WindowClasses, EachRecordHoldsItsMembersInOrderWithScopesAndItsEvents) {
             EXPECT_EQ(AttributeValue(own[i]->attributes, "__Scope"), c.members[i].scope);
             EXPECT_EQ(own[i]->isPublic, std::string(c.members[i].scope) == "Public");
             EXPECT_EQ(HasAttribute(own[i]->attributes, "Hidden"), own[i]->name == "_CreateControls0");
+            EXPECT_TRUE(own[i]->invoke);
         }
         EXPECT_EQ(record->events, c.events);
         const size_t members = record->vtable.size();

@@ -64,7 +64,7 @@ std::vector<RecordEntry> ButtonRecord(int32_t n, int32_t left) {
 }
 
 // The five controls, in the order they are built.
-std::vector<ControlBuild> TheControls() {
+std::vector<ControlBuild> ControlsInOrder() {
     const ClassRecord* label = GetLabelClass();
     const ClassRecord* button = GetPushButtonClass();
     return {
@@ -88,5 +88,5 @@ void WarnWindow::Layout() { RuntimeMassPropertySetter(RefTo(this), EncodeRecord(
 void WarnWindow::CreateControls() { RuntimeInvoke(*this, "_CreateControls0"); }
 
 void WarnWindow::_CreateControls0() {
-    for (const ControlBuild& control : TheControls()) BuildControl(*this, control, kBuildSteps);
+    for (const ControlBuild& control : ControlsInOrder()) BuildControl(*this, control, kBuildSteps);
 }
