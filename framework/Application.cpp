@@ -8,8 +8,9 @@
 #include "framework/MainThread.h"
 #include "framework/Window.h"
 
-#ifndef QUELMAR_VERSION
-#define QUELMAR_VERSION "1.0"
+// The build gives the versions (the project's version in CMakeLists.txt).
+#if !defined(QUELMAR_SHORT_VERSION) || !defined(QUELMAR_LONG_VERSION)
+#error "QUELMAR_SHORT_VERSION and QUELMAR_LONG_VERSION come from the build"
 #endif
 
 namespace fw {
@@ -33,8 +34,8 @@ Ref<FolderItem> Application::ExecutableFile() const {
     return FolderItemFromPath(path.toStdString());
 }
 
-String Application::ShortVersion() const { return String(QUELMAR_VERSION); }
-String Application::LongVersion() const { return String(QUELMAR_VERSION); }
+String Application::ShortVersion() const { return String(QUELMAR_SHORT_VERSION); }
+String Application::LongVersion() const { return String(QUELMAR_LONG_VERSION); }
 
 Ref<Application> getAppObject() { return AppObject(); }
 void RuntimeRegisterAppObject(const Ref<Application>& app) { AppObject() = app; }

@@ -60,6 +60,8 @@ Ref<_Keyboard> getKeyboardObject() {
     return keyboard;
 }
 
+void ForgetHeldKeys() { HeldKeys().clear(); }
+
 void InstallKeyboardTracking() {
     static QPointer<KeyTracker> tracker;
     QCoreApplication* app = QCoreApplication::instance();

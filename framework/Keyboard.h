@@ -18,5 +18,7 @@ public:
 Ref<_Keyboard> getKeyboardObject();
 // Starts tracking; called once the application object of Qt exists.
 void InstallKeyboardTracking();
+// Takes the keys held now as released, until they are pressed again.
+void ForgetHeldKeys();
 
 }  // namespace fw

@@ -1,5 +1,7 @@
 #include "framework/Runtime.h"
 
+#include <cmath>
+
 namespace fw {
 
 namespace {
@@ -106,5 +108,7 @@ Value RuntimeInvoke(Object& self, const std::string& member, const std::vector<V
     if (!m || !m->invoke) throw RuntimeException("no member " + member);
     return m->invoke(self, args);
 }
+
+double RuntimeCeil(double value) { return std::ceil(value); }
 
 }  // namespace fw

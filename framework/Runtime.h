@@ -85,6 +85,9 @@ Ref<Object> RuntimeCheckCast(const Ref<Object>& object, const ClassRecord* recor
 // Calls a member by name through the class's virtual table.
 Value RuntimeInvoke(Object& self, const std::string& member, const std::vector<Value>& args = {});
 
+// The runtime's rounding up.
+double RuntimeCeil(double value);
+
 template <class T>
 Ref<T> RuntimeCheckCastTo(const Ref<Object>& object, const ClassRecord* record) {
     Ref<Object> checked = RuntimeCheckCast(object, record);

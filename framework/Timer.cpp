@@ -20,6 +20,7 @@ Timer::~Timer() {
 void Timer::Constructor() {
     RequireMainThread();
     timer_ = std::make_unique<QTimer>();
+    timer_->setTimerType(Qt::PreciseTimer);  // the period asked for, not give or take 5%
     QObject::connect(timer_.get(), &QTimer::timeout, timer_.get(), [this] { Fire(); });
     Restart();
 }

@@ -165,7 +165,7 @@ void Window::Constructor() {
         RaiseEvent("CreateControls");
         constructing_ = false;
         for (const Ref<Control>& c : std::vector<Ref<Control>>(controls_)) c->Opened();
-        if (visible_ && !closed_) Widget()->show();
+        if (visible_ && !closed_) ShowWidget();
         if (!closed_) RaiseEvent("Open");
     } catch (...) {
         constructing_ = false;
@@ -178,7 +178,7 @@ void Window::Show() {
     RequireMainThread();
     if (closed_) throw NilObjectException("window is closed");
     visible_ = true;
-    Widget()->show();
+    ShowWidget();
     Widget()->raise();
     Widget()->activateWindow();
 }
@@ -188,16 +188,41 @@ void Window::ShowModal() {
     if (closed_ || QuitRequested()) return;  // nothing waits for an answer once the application quits
     Ref<Window> keepAlive = RefTo(this);
     QWidget* w = Widget();
-    w->setWindowModality(Qt::ApplicationModal);
+    if (w->windowModality() != Qt::ApplicationModal) {
+        // Qt takes a new modality only when the window is shown anew.
+        w->hide();
+        w->setWindowModality(Qt::ApplicationModal);
+    }
     visible_ = true;
-    w->show();
+    ShowWidget();
     w->raise();
     w->activateWindow();
     QEventLoop loop;
-    QEventLoop* outer = modalLoop_;
-    modalLoop_ = &loop;
+    modalLoops_.push_back(&loop);
     loop.exec(QEventLoop::DialogExec);
-    modalLoop_ = outer;
+    modalLoops_.erase(std::find(modalLoops_.begin(), modalLoops_.end(), &loop));
+}
+
+void Window::ShowWidget() {
+    QWidget* w = Widget();
+    const bool place = !shownBefore_ || (placedAt_ && w->pos() == *placedAt_);
+    shownBefore_ = true;
+    if (place) CentreOverMainWindow();  // so that it comes up about there
+    w->show();
+    if (place) CentreOverMainWindow();  // exactly, now that its frame is known
+}
+
+void Window::CentreOverMainWindow() {
+    QWidget* w = Widget();
+    const auto& open = OpenWindowList();
+    auto main = std::find_if(open.begin(), open.end(), [this](const Ref<Window>& other) {
+        return other.raw() != this && other->widget_ && other->widget_->isVisible();
+    });
+    if (main == open.end()) return;  // the first window: its place is the platform's
+    QRect placed = w->frameGeometry();
+    placed.moveCenter((*main)->widget_->frameGeometry().center());
+    w->move(placed.topLeft());
+    placedAt_ = w->pos();
 }
 
 void Window::Close() {
@@ -208,7 +233,7 @@ void Window::Close() {
     Ref<Window> keepAlive = RefTo(this);  // destruction waits for this call and for running handlers
     if (widget_) widget_->hide();
     for (const Ref<Control>& c : controls_) c->WindowClosed();
-    if (modalLoop_) modalLoop_->exit(0);
+    for (QEventLoop* loop : modalLoops_) loop->exit(0);
     auto& list = OpenWindowList();
     list.erase(std::remove_if(list.begin(), list.end(), [this](const Ref<Window>& w) { return w.raw() == this; }),
                list.end());
@@ -232,6 +257,9 @@ bool Window::WidgetKeyPressed(const String& key) {
     Ref<Window> keepAlive = RefTo(this);
     Value result;
     if (!RaiseEvent("KeyDown", {key}, &result)) return false;
+    // The press that closed its window is spent: a walk that polls the key
+    // afterwards does not take it for a stop.
+    if (closed_) ForgetHeldKeys();
     return std::holds_alternative<bool>(result) && std::get<bool>(result);
 }
 

@@ -3,11 +3,15 @@
 // the class's "Layout" and "CreateControls" hooks and then "Open". It holds its
 // controls by name. Closing destroys it: the framework drops its reference,
 // and the widget goes once no handler of the window is running any more.
+// A modal window blocks input to every other window until it closes. A window
+// that opens while another is open comes up centred over the first one, the
+// application's main window.
 // Every operation belongs to the main thread and checks that before it
 // changes or reads anything.
 #include <QPointer>
 #include <QWidget>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,8 +38,11 @@ public:
     void Constructor();
 
     void Show();
-    void ShowModal();  // returns when the window has closed
-    void Close();      // closes and destroys the window
+    // Blocks input to every other window, also when this one was visible
+    // already, and returns when it has closed.
+    void ShowModal();
+    // Closes and destroys the window; every ShowModal of it returns.
+    void Close();
     void Refresh(bool eraseBackground = true);
     void UpdateNow();
 
@@ -105,13 +112,19 @@ private:
     void ApplyBackColor();
     // Sets the widget's size; the controls locked to the right or bottom edge follow.
     void Resize(int32_t width, int32_t height);
+    // Shows the widget, centred over the main window the first time, and
+    // again later unless the user has moved it since.
+    void ShowWidget();
+    void CentreOverMainWindow();
 
     QPointer<QWidget> widget_;
     std::vector<Ref<Control>> controls_;
     std::map<std::string, Ref<Control>> controlsByName_;
     std::map<std::string, Value> codes_;
     Ref<Picture> backdrop_;
-    QEventLoop* modalLoop_ = nullptr;
+    std::vector<QEventLoop*> modalLoops_;  // the pending ShowModal calls, innermost last
+    bool shownBefore_ = false;
+    std::optional<QPoint> placedAt_;  // where it was centred
     bool constructed_ = false;  // Constructor has run (or is running)
     bool open_ = false;
     bool closed_ = false;

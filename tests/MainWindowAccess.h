@@ -25,6 +25,7 @@ struct MainWindowTestAccess {
         w.p_Convert_MBox_MailStructure(std::move(src), std::move(dst), top);
     }
     static void ClearBatchOutputsWritten(MainWindow& w) { w.ClearBatchOutputsWritten(); }
+    static void SetTargetFolder(MainWindow& w) { w.p_SetTargetFolder(); }
     static int32_t& ItemCount(MainWindow& w) { return w.ItemCount; }
     static fw::Ref<fw::FolderItem>& SourceFolder(MainWindow& w) { return w.SourceFolder; }
     static fw::Ref<fw::FolderItem>& TargetFolder(MainWindow& w) { return w.TargetFolder; }

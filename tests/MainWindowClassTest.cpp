@@ -1,4 +1,5 @@
-// The main window's class record, its shared instance and its clean-up.
+// The main window's properties in its class record, its shared instance and its
+// clean-up (its members: WindowClassesTest).
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -13,93 +14,11 @@ using namespace fw;
 
 namespace {
 
-struct ExpectedMember {
-    const char* name;
-    const char* signature;
-    const char* scope;
-};
-
-// The members of MainWindow in their order, as the class declares them.
-const ExpectedMember kMembers[] = {
-    {"Layout", "%%", "Public"},
-    {"CreateControls", "%%", "Public"},
-    {"_CreateControls0", "%%", "Public"},
-    {"TabPanel1", "%o<TabPanel>%", "Public"},
-    {"StaticText1", "%o<Label>%", "Public"},
-    {"SourceDirectoryField", "%o<TextField>%", "Public"},
-    {"SourceDirSelectBtn", "%o<BevelButton>%", "Public"},
-    {"StaticText2", "%o<Label>%", "Public"},
-    {"TargetDirectoryField", "%o<TextField>%", "Public"},
-    {"TargetDirSelectBtn", "%o<BevelButton>%", "Public"},
-    {"StatusBar", "%o<ProgressBar>%", "Public"},
-    {"StaticText3", "%o<Label>%", "Public"},
-    {"SourceFileField", "%o<TextField>%", "Public"},
-    {"SourceFileSelectBtn", "%o<BevelButton>%", "Public"},
-    {"StatusText", "%o<Label>%", "Public"},
-    {"ConvertSingleBtn", "%o<PushButton>%", "Public"},
-    {"ConvertBatchBtn", "%o<PushButton>%", "Public"},
-    {"StaticText4", "%o<Label>%", "Public"},
-    {"CreateMBoxCB", "%o<CheckBox>%", "Public"},
-    {"CreateMailStructureCB", "%o<CheckBox>%", "Public"},
-    {"QuitBtn", "%o<PushButton>%", "Public"},
-    {"AboutBtn", "%o<BevelButton>%", "Public"},
-    {"HelpBtn", "%o<BevelButton>%", "Public"},
-    {"SourceDirectoryField_TextChange", "%%o<TextField>", "Public"},
-    {"SourceDirSelectBtn_Action", "%%o<BevelButton>", "Public"},
-    {"TargetDirectoryField_TextChange", "%%o<TextField>", "Public"},
-    {"TargetDirSelectBtn_Action", "%%o<BevelButton>", "Public"},
-    {"SourceFileField_TextChange", "%%o<TextField>", "Public"},
-    {"SourceFileSelectBtn_Action", "%%o<BevelButton>", "Public"},
-    {"ConvertSingleBtn_Action", "%%o<PushButton>", "Public"},
-    {"ConvertBatchBtn_Action", "%%o<PushButton>", "Public"},
-    {"CreateMBoxCB_Action", "%%o<CheckBox>", "Public"},
-    {"QuitBtn_Action", "%%o<PushButton>", "Public"},
-    {"AboutBtn_Action", "%%o<BevelButton>", "Public"},
-    {"HelpBtn_Action", "%%o<BevelButton>", "Public"},
-    {"Event_Open", "%%", "Public"},
-    {"p_Convert", "%%o<FolderItem>o<FolderItem>b", "Protected"},
-    {"p_ConvertSingleFile", "%o<FolderItem>%o<FolderItem>", "Protected"},
-    {"p_SetTargetFolder", "%%", "Protected"},
-    {"p_ActivateControls", "%%", "Public"},
-    {"p_GetPList", "%s%s", "Protected"},
-    {"p_ConvertFile_Obs", "%%o<FolderItem>o<FolderItem>", "Protected"},
-    {"p_CountItems", "%%o<FolderItem>", "Protected"},
-    {"p_Convert_MBox", "%%o<FolderItem>o<FolderItem>b", "Protected"},
-    {"Desktop_FileExists", "%b%o<FolderItem>", "Public"},
-    {"p_Convert_MBox_MailStructure", "%%o<FolderItem>o<FolderItem>b", "Protected"},
-    {"p_ConvertFile", "%%o<FolderItem>o<FolderItem>", "Protected"},
-};
-
 void CloseAllWindows() {
     while (!OpenWindows().empty()) OpenWindows().front()->Close();
 }
 
 }  // namespace
-
-TEST(MainWindowClass, RecordListsTheMembersInOrderWithSignaturesAndScopes) {
-    const ClassRecord* record = GetMainWindowClass();
-    ASSERT_NE(record, nullptr);
-    EXPECT_EQ(record->name, "MainWindow.MainWindow");
-    EXPECT_EQ(record->super, GetWindowClass());
-    EXPECT_EQ(AttributeValue(record->attributes, "__Scope"), "Public");
-
-    // Window's operations come first, unchanged.
-    ASSERT_EQ(record->ownMembersStart, GetWindowClass()->vtable.size());
-    for (size_t i = 0; i < record->ownMembersStart; ++i)
-        EXPECT_EQ(record->vtable[i].name, GetWindowClass()->vtable[i].name);
-
-    std::vector<const MemberRecord*> own = record->OwnMembers();
-    ASSERT_EQ(own.size(), std::size(kMembers));
-    for (size_t i = 0; i < own.size(); ++i) {
-        SCOPED_TRACE(kMembers[i].name);
-        EXPECT_EQ(own[i]->name, kMembers[i].name);
-        EXPECT_EQ(own[i]->signature, kMembers[i].signature);
-        EXPECT_EQ(AttributeValue(own[i]->attributes, "__Scope"), kMembers[i].scope);
-        EXPECT_EQ(own[i]->isPublic, std::string(kMembers[i].scope) == "Public");
-        EXPECT_EQ(HasAttribute(own[i]->attributes, "Hidden"), own[i]->name == "_CreateControls0");
-        EXPECT_TRUE(own[i]->invoke);
-    }
-}
 
 TEST(MainWindowClass, RecordHoldsTheEventsAndThePropertiesWithTheirScopes) {
     const ClassRecord* record = GetMainWindowClass();
@@ -121,14 +40,6 @@ TEST(MainWindowClass, RecordHoldsTheEventsAndThePropertiesWithTheirScopes) {
         EXPECT_EQ(AttributeValue(p.attributes, "__Scope"), expected[i].scope);
         EXPECT_EQ(p.isPublic, p.name == "SourceFile");
     }
-}
-
-TEST(MainWindowClass, RegisteringTwiceChangesNothing) {
-    const ClassRecord* before = GetMainWindowClass();
-    const size_t members = before->vtable.size();
-    MainWindow::RegisterClass();
-    EXPECT_EQ(GetMainWindowClass(), before);
-    EXPECT_EQ(before->vtable.size(), members);
 }
 
 TEST(MainWindowInstance, OneSharedWindowWhileOpenAndAFreshOneAfterClose) {

@@ -8,27 +8,16 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "PlacedApplication.h"
 #include "ScriptedDialogs.h"
-#include "app/Pictures.h"
 #include "framework/Application.h"
 #include "windows/MainWindow.h"
+#include "windows/Pictures.h"
 
 using namespace fw;
 namespace fs = std::filesystem;
 
 namespace {
-
-// An application whose executable lies in <root>/bin, so its pictures are in <root>/Resources.
-class PlacedApplication : public Application {
-public:
-    explicit PlacedApplication(fs::path executable) : executable_(std::move(executable)) {}
-    Ref<FolderItem> ExecutableFile() const override {
-        return executable_.empty() ? Ref<FolderItem>() : FolderItemFromPath(executable_);
-    }
-
-private:
-    fs::path executable_;
-};
 
 const char* const kFiles[] = {"Ordner.PNG", "About.png", "Fragezeichen.PNG", "Briefmarke.png"};
 

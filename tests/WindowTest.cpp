@@ -1,5 +1,8 @@
-// Windows on their own: construction, the end of a window and of the
-// runtime, redraws, and the state given to a control before its widget exists.
+// Windows on their own: construction, modality and placement, the end of a
+// window and of the runtime, redraws, and the state given to a control before
+// its widget exists.
+#include "UserInput.h"  // first: it decides how QTest delivers clicks
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -57,6 +60,46 @@ TEST(WindowConstruction, ASecondConstructionOrOneAfterCloseIsRefused) {
     neverBuilt->Close();
     EXPECT_THROW(neverBuilt->Constructor(), RuntimeException);
     EXPECT_FALSE(Listed(neverBuilt));
+}
+
+TEST(WindowModality, AModalWindowAlreadyShownBlocksTheOthersAndComesUpOverTheFirst) {
+    Ref<ProbeWindow> first = ProbeWindow::Open();
+    Ref<PushButton> button = first->Add<PushButton>("PushButton", "Button");
+    first->Bind(button, "Action", "Button_Action", "PushButton");
+    int clicks = 0;
+    first->onEvent = [&](const std::string&, Control&) { ++clicks; };
+    Ref<ProbeWindow> modal = ProbeWindow::Open();  // visible from its construction on
+    ASSERT_TRUE(modal->Widget()->isVisible());
+    EXPECT_EQ(modal->Widget()->frameGeometry().center(), first->Widget()->frameGeometry().center());
+    Soon([&] {
+        QTest::mouseClick(button->Widget(), Qt::LeftButton);
+        modal->Close();
+    });
+    modal->ShowModal();
+    EXPECT_EQ(clicks, 0) << "the other window took input";
+    QTest::mouseClick(button->Widget(), Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
+    first->Close();
+}
+
+TEST(WindowModality, CloseEndsEveryPendingShowModalOfTheWindow) {
+    Ref<ProbeWindow> window = ProbeWindow::Open();
+    int returned = 0;
+    Soon([&] {
+        Soon([&] { window->Close(); });
+        window->ShowModal();  // shown modally a second time, from inside the first
+        ++returned;
+    });
+    QTimer watchdog;  // the outer call would otherwise wait for good
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        ADD_FAILURE() << "a ShowModal of the closed window never returned";
+        std::_Exit(1);
+    });
+    watchdog.start(5000);
+    window->ShowModal();
+    ++returned;
+    EXPECT_EQ(returned, 2);
+    window->ShowModal();  // a closed window is shown no more
 }
 
 TEST(WindowLifetime, RuntimeExitClosesAndDestroysTheOpenWindows) {

@@ -110,6 +110,10 @@ private:
     void ClearBatchOutputsWritten();
     std::set<fw::FolderItem::Identity> batchOutputsWritten_;  // the files this run has written
 
+    // While "Batch Convert" runs, the buttons that start work or change a
+    // choice do nothing: no nested run, no folder changed under the walk.
+    bool batchRunInProgress_ = false;
+
     friend struct MainWindowTestAccess;
     friend void MainWindowInstanceCleanup(MainWindow& window);
 };

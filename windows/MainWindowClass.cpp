@@ -2,99 +2,72 @@
 // and its clean-up.
 #include "windows/MainWindow.h"
 
-#include "windows/ControlLookup.h"
+#include "windows/WindowBuilding.h"
 
 using namespace fw;
 
-namespace {
-
-enum class Scope { Public, Protected };
-
-struct MemberEntry {
-    const char* name;
-    const char* signature;
-    Scope scope;
-    Invoker invoke;
-    bool hidden = false;
-};
-
-MemberRecord ToRecord(const MemberEntry& e) {
-    AttributeTable attributes =
-        RuntimeAllocateAttributeTable({{"__Scope", e.scope == Scope::Public ? "Public" : "Protected"}});
-    if (e.hidden) attributes.push_back({"Hidden", "", false});
-    return MemberRecord{e.name, e.signature, e.invoke, e.scope == Scope::Public, attributes};
-}
-
-}  // namespace
-
 void MainWindow::RegisterClass() {
     if (RuntimeFindClass("MainWindow.MainWindow")) return;
-    ClassRecord* record = RuntimeNewClass("MainWindow.MainWindow", GetWindowClass());
-    record->factory = [] { return static_cast<Object*>(new MainWindow()); };
-    record->cleanup = [](Object& o) { MainWindowInstanceCleanup(static_cast<MainWindow&>(o)); };
-
     using M = MainWindow;
     const Scope Pub = Scope::Public, Pro = Scope::Protected;
-    const MemberEntry members[] = {
-        {"Layout", "%%", Pub, MakeInvoker(&M::Layout)},
-        {"CreateControls", "%%", Pub, MakeInvoker(&M::CreateControls)},
-        {"_CreateControls0", "%%", Pub, MakeInvoker(&M::_CreateControls0), true},
-        {"TabPanel1", "%o<TabPanel>%", Pub, MakeInvoker(&M::TabPanel1)},
-        {"StaticText1", "%o<Label>%", Pub, MakeInvoker(&M::StaticText1)},
-        {"SourceDirectoryField", "%o<TextField>%", Pub, MakeInvoker(&M::SourceDirectoryField)},
-        {"SourceDirSelectBtn", "%o<BevelButton>%", Pub, MakeInvoker(&M::SourceDirSelectBtn)},
-        {"StaticText2", "%o<Label>%", Pub, MakeInvoker(&M::StaticText2)},
-        {"TargetDirectoryField", "%o<TextField>%", Pub, MakeInvoker(&M::TargetDirectoryField)},
-        {"TargetDirSelectBtn", "%o<BevelButton>%", Pub, MakeInvoker(&M::TargetDirSelectBtn)},
-        {"StatusBar", "%o<ProgressBar>%", Pub, MakeInvoker(&M::StatusBar)},
-        {"StaticText3", "%o<Label>%", Pub, MakeInvoker(&M::StaticText3)},
-        {"SourceFileField", "%o<TextField>%", Pub, MakeInvoker(&M::SourceFileField)},
-        {"SourceFileSelectBtn", "%o<BevelButton>%", Pub, MakeInvoker(&M::SourceFileSelectBtn)},
-        {"StatusText", "%o<Label>%", Pub, MakeInvoker(&M::StatusText)},
-        {"ConvertSingleBtn", "%o<PushButton>%", Pub, MakeInvoker(&M::ConvertSingleBtn)},
-        {"ConvertBatchBtn", "%o<PushButton>%", Pub, MakeInvoker(&M::ConvertBatchBtn)},
-        {"StaticText4", "%o<Label>%", Pub, MakeInvoker(&M::StaticText4)},
-        {"CreateMBoxCB", "%o<CheckBox>%", Pub, MakeInvoker(&M::CreateMBoxCB)},
-        {"CreateMailStructureCB", "%o<CheckBox>%", Pub, MakeInvoker(&M::CreateMailStructureCB)},
-        {"QuitBtn", "%o<PushButton>%", Pub, MakeInvoker(&M::QuitBtn)},
-        {"AboutBtn", "%o<BevelButton>%", Pub, MakeInvoker(&M::AboutBtn)},
-        {"HelpBtn", "%o<BevelButton>%", Pub, MakeInvoker(&M::HelpBtn)},
-        {"SourceDirectoryField_TextChange", "%%o<TextField>", Pub, MakeInvoker(&M::SourceDirectoryField_TextChange)},
-        {"SourceDirSelectBtn_Action", "%%o<BevelButton>", Pub, MakeInvoker(&M::SourceDirSelectBtn_Action)},
-        {"TargetDirectoryField_TextChange", "%%o<TextField>", Pub, MakeInvoker(&M::TargetDirectoryField_TextChange)},
-        {"TargetDirSelectBtn_Action", "%%o<BevelButton>", Pub, MakeInvoker(&M::TargetDirSelectBtn_Action)},
-        {"SourceFileField_TextChange", "%%o<TextField>", Pub, MakeInvoker(&M::SourceFileField_TextChange)},
-        {"SourceFileSelectBtn_Action", "%%o<BevelButton>", Pub, MakeInvoker(&M::SourceFileSelectBtn_Action)},
-        {"ConvertSingleBtn_Action", "%%o<PushButton>", Pub, MakeInvoker(&M::ConvertSingleBtn_Action)},
-        {"ConvertBatchBtn_Action", "%%o<PushButton>", Pub, MakeInvoker(&M::ConvertBatchBtn_Action)},
-        {"CreateMBoxCB_Action", "%%o<CheckBox>", Pub, MakeInvoker(&M::CreateMBoxCB_Action)},
-        {"QuitBtn_Action", "%%o<PushButton>", Pub, MakeInvoker(&M::QuitBtn_Action)},
-        {"AboutBtn_Action", "%%o<BevelButton>", Pub, MakeInvoker(&M::AboutBtn_Action)},
-        {"HelpBtn_Action", "%%o<BevelButton>", Pub, MakeInvoker(&M::HelpBtn_Action)},
-        {"Event_Open", "%%", Pub, MakeInvoker(&M::Event_Open)},
-        {"p_Convert", "%%o<FolderItem>o<FolderItem>b", Pro, MakeInvoker(&M::p_Convert)},
-        {"p_ConvertSingleFile", "%o<FolderItem>%o<FolderItem>", Pro, MakeInvoker(&M::p_ConvertSingleFile)},
-        {"p_SetTargetFolder", "%%", Pro, MakeInvoker(&M::p_SetTargetFolder)},
-        {"p_ActivateControls", "%%", Pub, MakeInvoker(&M::p_ActivateControls)},
-        {"p_GetPList", "%s%s", Pro, MakeInvoker(&M::p_GetPList)},
-        {"p_ConvertFile_Obs", "%%o<FolderItem>o<FolderItem>", Pro, MakeInvoker(&M::p_ConvertFile_Obs)},
-        {"p_CountItems", "%%o<FolderItem>", Pro, MakeInvoker(&M::p_CountItems)},
-        {"p_Convert_MBox", "%%o<FolderItem>o<FolderItem>b", Pro, MakeInvoker(&M::p_Convert_MBox)},
-        {"Desktop_FileExists", "%b%o<FolderItem>", Pub, MakeInvoker(&M::Desktop_FileExists)},
-        {"p_Convert_MBox_MailStructure", "%%o<FolderItem>o<FolderItem>b", Pro,
-         MakeInvoker(&M::p_Convert_MBox_MailStructure)},
-        {"p_ConvertFile", "%%o<FolderItem>o<FolderItem>", Pro, MakeInvoker(&M::p_ConvertFile)},
-    };
-    std::vector<MemberRecord> own;
-    for (const MemberEntry& e : members) own.push_back(ToRecord(e));
-    RuntimeNewVtable(record, std::move(own));
-
-    record->events = {{"CreateControls", "CreateControls"}, {"Layout", "Layout"}, {"Open", "Event_Open"}};
+    ClassRecord* record = RegisterClassFromTable(
+        "MainWindow.MainWindow", GetWindowClass(), [] { return static_cast<Object*>(new MainWindow()); },
+        {
+            {"Layout", "%%", Pub, MakeInvoker(&M::Layout)},
+            {"CreateControls", "%%", Pub, MakeInvoker(&M::CreateControls)},
+            {"_CreateControls0", "%%", Pub, MakeInvoker(&M::_CreateControls0), true},
+            {"TabPanel1", "%o<TabPanel>%", Pub, MakeInvoker(&M::TabPanel1)},
+            {"StaticText1", "%o<Label>%", Pub, MakeInvoker(&M::StaticText1)},
+            {"SourceDirectoryField", "%o<TextField>%", Pub, MakeInvoker(&M::SourceDirectoryField)},
+            {"SourceDirSelectBtn", "%o<BevelButton>%", Pub, MakeInvoker(&M::SourceDirSelectBtn)},
+            {"StaticText2", "%o<Label>%", Pub, MakeInvoker(&M::StaticText2)},
+            {"TargetDirectoryField", "%o<TextField>%", Pub, MakeInvoker(&M::TargetDirectoryField)},
+            {"TargetDirSelectBtn", "%o<BevelButton>%", Pub, MakeInvoker(&M::TargetDirSelectBtn)},
+            {"StatusBar", "%o<ProgressBar>%", Pub, MakeInvoker(&M::StatusBar)},
+            {"StaticText3", "%o<Label>%", Pub, MakeInvoker(&M::StaticText3)},
+            {"SourceFileField", "%o<TextField>%", Pub, MakeInvoker(&M::SourceFileField)},
+            {"SourceFileSelectBtn", "%o<BevelButton>%", Pub, MakeInvoker(&M::SourceFileSelectBtn)},
+            {"StatusText", "%o<Label>%", Pub, MakeInvoker(&M::StatusText)},
+            {"ConvertSingleBtn", "%o<PushButton>%", Pub, MakeInvoker(&M::ConvertSingleBtn)},
+            {"ConvertBatchBtn", "%o<PushButton>%", Pub, MakeInvoker(&M::ConvertBatchBtn)},
+            {"StaticText4", "%o<Label>%", Pub, MakeInvoker(&M::StaticText4)},
+            {"CreateMBoxCB", "%o<CheckBox>%", Pub, MakeInvoker(&M::CreateMBoxCB)},
+            {"CreateMailStructureCB", "%o<CheckBox>%", Pub, MakeInvoker(&M::CreateMailStructureCB)},
+            {"QuitBtn", "%o<PushButton>%", Pub, MakeInvoker(&M::QuitBtn)},
+            {"AboutBtn", "%o<BevelButton>%", Pub, MakeInvoker(&M::AboutBtn)},
+            {"HelpBtn", "%o<BevelButton>%", Pub, MakeInvoker(&M::HelpBtn)},
+            {"SourceDirectoryField_TextChange", "%%o<TextField>", Pub, MakeInvoker(&M::SourceDirectoryField_TextChange)},
+            {"SourceDirSelectBtn_Action", "%%o<BevelButton>", Pub, MakeInvoker(&M::SourceDirSelectBtn_Action)},
+            {"TargetDirectoryField_TextChange", "%%o<TextField>", Pub, MakeInvoker(&M::TargetDirectoryField_TextChange)},
+            {"TargetDirSelectBtn_Action", "%%o<BevelButton>", Pub, MakeInvoker(&M::TargetDirSelectBtn_Action)},
+            {"SourceFileField_TextChange", "%%o<TextField>", Pub, MakeInvoker(&M::SourceFileField_TextChange)},
+            {"SourceFileSelectBtn_Action", "%%o<BevelButton>", Pub, MakeInvoker(&M::SourceFileSelectBtn_Action)},
+            {"ConvertSingleBtn_Action", "%%o<PushButton>", Pub, MakeInvoker(&M::ConvertSingleBtn_Action)},
+            {"ConvertBatchBtn_Action", "%%o<PushButton>", Pub, MakeInvoker(&M::ConvertBatchBtn_Action)},
+            {"CreateMBoxCB_Action", "%%o<CheckBox>", Pub, MakeInvoker(&M::CreateMBoxCB_Action)},
+            {"QuitBtn_Action", "%%o<PushButton>", Pub, MakeInvoker(&M::QuitBtn_Action)},
+            {"AboutBtn_Action", "%%o<BevelButton>", Pub, MakeInvoker(&M::AboutBtn_Action)},
+            {"HelpBtn_Action", "%%o<BevelButton>", Pub, MakeInvoker(&M::HelpBtn_Action)},
+            {"Event_Open", "%%", Pub, MakeInvoker(&M::Event_Open)},
+            {"p_Convert", "%%o<FolderItem>o<FolderItem>b", Pro, MakeInvoker(&M::p_Convert)},
+            {"p_ConvertSingleFile", "%o<FolderItem>%o<FolderItem>", Pro, MakeInvoker(&M::p_ConvertSingleFile)},
+            {"p_SetTargetFolder", "%%", Pro, MakeInvoker(&M::p_SetTargetFolder)},
+            {"p_ActivateControls", "%%", Pub, MakeInvoker(&M::p_ActivateControls)},
+            {"p_GetPList", "%s%s", Pro, MakeInvoker(&M::p_GetPList)},
+            {"p_ConvertFile_Obs", "%%o<FolderItem>o<FolderItem>", Pro, MakeInvoker(&M::p_ConvertFile_Obs)},
+            {"p_CountItems", "%%o<FolderItem>", Pro, MakeInvoker(&M::p_CountItems)},
+            {"p_Convert_MBox", "%%o<FolderItem>o<FolderItem>b", Pro, MakeInvoker(&M::p_Convert_MBox)},
+            {"Desktop_FileExists", "%b%o<FolderItem>", Pub, MakeInvoker(&M::Desktop_FileExists)},
+            {"p_Convert_MBox_MailStructure", "%%o<FolderItem>o<FolderItem>b", Pro,
+             MakeInvoker(&M::p_Convert_MBox_MailStructure)},
+            {"p_ConvertFile", "%%o<FolderItem>o<FolderItem>", Pro, MakeInvoker(&M::p_ConvertFile)},
+        },
+        {{"CreateControls", "CreateControls"}, {"Layout", "Layout"}, {"Open", "Event_Open"}});
+    record->cleanup = [](Object& o) { MainWindowInstanceCleanup(static_cast<MainWindow&>(o)); };
 
     auto folderProperty = [](const char* name, Scope scope, Ref<FolderItem> MainWindow::*field) {
         return PropertyRecord{
-            name, "o<FolderItem>", true, scope == Scope::Public,
-            RuntimeAllocateAttributeTable({{"__Scope", scope == Scope::Public ? "Public" : "Protected"}}),
+            name, "o<FolderItem>", true, scope == Scope::Public, ScopeAttributes(scope),
             [field](Object& o) -> Value { return Ref<Object>(static_cast<MainWindow&>(o).*field); },
             [field](Object& o, const Value& v) {
                 static_cast<MainWindow&>(o).*field = ValueTraits<Ref<FolderItem>>::From(v);
@@ -104,11 +77,9 @@ void MainWindow::RegisterClass() {
     record->properties.push_back(folderProperty("SourceFolder", Pro, &MainWindow::SourceFolder));
     record->properties.push_back(folderProperty("SourceFile", Pub, &MainWindow::SourceFile));
     record->properties.push_back(PropertyRecord{
-        "ItemCount", "i4", true, false, RuntimeAllocateAttributeTable({{"__Scope", "Protected"}}),
+        "ItemCount", "i4", true, false, ScopeAttributes(Pro),
         [](Object& o) -> Value { return static_cast<MainWindow&>(o).ItemCount; },
         [](Object& o, const Value& v) { static_cast<MainWindow&>(o).ItemCount = ValueTraits<int32_t>::From(v); }});
-
-    record->attributes = RuntimeAllocateAttributeTable({{"__Scope", "Public"}});
 }
 
 const ClassRecord* GetMainWindowClass() {
@@ -116,14 +87,7 @@ const ClassRecord* GetMainWindowClass() {
     return RuntimeFindClass("MainWindow.MainWindow");
 }
 
-Ref<MainWindow> GetMainWindowInstance() {
-    Ref<Object> window = RuntimeGetImplicitWindow("MainWindow.MainWindow");
-    if (window.IsNil()) {
-        window = RuntimeNewObject(GetMainWindowClass());
-        DynamicCast<Window>(window)->Constructor();
-    }
-    return RuntimeCheckCastTo<MainWindow>(window, GetMainWindowClass());
-}
+Ref<MainWindow> GetMainWindowInstance() { return SharedWindowInstance<MainWindow>(GetMainWindowClass()); }
 
 void MainWindowInstanceCleanup(MainWindow& window) {
     window.TargetFolder.Release();

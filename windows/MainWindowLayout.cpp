@@ -1,12 +1,11 @@
 // How the main window is built: its own properties and its twenty controls.
 #include <cstring>
 
-#include "app/Pictures.h"
-#include "framework/Delegate.h"
 #include "framework/DesignRecord.h"
-#include "windows/ControlLookup.h"
 #include "windows/MainWindow.h"
 #include "windows/MainWindowRecords.h"
+#include "windows/Pictures.h"
+#include "windows/WindowBuilding.h"
 
 using namespace fw;
 
@@ -51,14 +50,6 @@ constexpr int32_t kNoTabIndex = -1;
 constexpr float kDefaultSize = 0;  // no size set: the framework's default applies
 constexpr const char* kNoText = nullptr;
 
-using PictureAccessor = Ref<Picture> (*)();
-
-struct Handler {
-    const char* event;
-    const char* member;
-};
-const Handler kNoHandler{nullptr, nullptr};
-
 // One control: the first table's geometry and keyboard place, then the second
 // table's caption or text, initial state, text size, icon and handler.
 struct ControlRow {
@@ -71,7 +62,7 @@ struct ControlRow {
     std::vector<RecordEntry> state;
     float textSize;
     PictureAccessor icon;
-    Handler handler;
+    EventBinding handler;
 };
 
 // The twenty controls, in the order they are built.
@@ -212,28 +203,11 @@ std::string ControlRecord(const ControlRow& row) {
     return record.Bytes();
 }
 
-// The six steps of one control; steps 2 to 6 reach it through the window by its name.
-void BuildControl(MainWindow& window, const ControlRow& row) {
-    const ClassRecord* kind = ControlKindNamed(row.kind);
-    {
-        Ref<Control> control = DynamicCast<Control>(window.__New(kind));
-        control->Constructor();
-        window._AddControl(String(row.name), control);
-    }
-    if (kind == GetBevelButtonClass())
-        ControlNamed<BevelButton>(window, row.name, kind)->SetIcon(row.icon ? row.icon() : Nil);
-    if (row.textSize != kDefaultSize) ControlNamed<RectControl>(window, row.name, kind)->SetTextSize(row.textSize);
-    if (kind != GetProgressBarClass()) ControlNamed<RectControl>(window, row.name, kind)->SetTextUnit(0);
-    RuntimeMassPropertySetter(ControlNamed<Control>(window, row.name, kind), ControlRecord(row));
-    if (row.handler.member) {
-        // The binding comes last: the record's initial values call no handler.
-        Ref<Delegate> delegate =
-            RuntimeCreateDelegate(GetMainWindowClass()->FindMember(row.handler.member), RefTo(&window),
-                                  std::string("( ") + row.kind + " )", CallHandlerMember);
-        RuntimeAddEventHandler(ControlNamed<Control>(window, row.name, kind), row.handler.event, DispatchWithControl,
-                               delegate);
-    }
-}
+// The six steps of each control: created and added, then icon, text size,
+// text unit, record, and the binding last, so that the record's initial
+// values call no handler.
+const std::vector<BuildStep> kBuildSteps = {BuildStep::Icon, BuildStep::TextSize, BuildStep::TextUnit,
+                                            BuildStep::Record, BuildStep::Bind};
 
 }  // namespace
 
@@ -256,5 +230,7 @@ void MainWindow::Layout() { RuntimeMassPropertySetter(RefTo(this), MainWindowRec
 void MainWindow::CreateControls() { RuntimeInvoke(*this, "_CreateControls0"); }
 
 void MainWindow::_CreateControls0() {
-    for (const ControlRow& row : kControls) BuildControl(*this, row);
+    for (const ControlRow& row : kControls)
+        BuildControl(*this, {row.name, ControlKindNamed(row.kind), ControlRecord(row), row.textSize, row.icon, row.handler},
+                     kBuildSteps);
 }

@@ -1,4 +1,4 @@
-#include "app/Pictures.h"
+#include "windows/Pictures.h"
 
 #include "framework/Application.h"
 
