@@ -49,7 +49,7 @@ def open_menu(session, window, title_x, what):
 
 def scenario_main_window_with_menu_bar(session):
     window = main_window(session)
-    session.screenshot("main-window")
+    session.screenshot("main-window", window)
     bar = menu_bar_height(window)
     x, y, _, _ = window.geometry()
 
