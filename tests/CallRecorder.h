@@ -15,7 +15,7 @@ public:
     CallRecorder() {
         previous_ = fw::SetCallObserver([this](const std::string& operation, const std::string& detail) {
             calls.push_back(detail.empty() ? operation : operation + " " + detail);
-            if (fail) fail(operation, detail);
+            if (onCall) onCall(operation, detail);
         });
     }
     ~CallRecorder() { fw::SetCallObserver(std::move(previous_)); }
@@ -34,8 +34,8 @@ public:
     }
 
     std::vector<std::string> calls;
-    // Called for each operation; raising makes it fail.
-    std::function<void(const std::string& operation, const std::string& detail)> fail;
+    // Called for each operation as it begins; raising makes it fail.
+    std::function<void(const std::string& operation, const std::string& detail)> onCall;
 
 private:
     fw::CallObserver previous_;

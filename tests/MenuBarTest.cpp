@@ -125,11 +125,11 @@ TEST(AppMenue, IsOneSharedInstanceMadeOnFirstUseAndReleasedAtExit) {
 TEST(AppMenue, AFailingBuildPassesOutAndLeavesTheSlotEmpty) {
     CallRecorder recorder;
     AppMenueModuleRelease();
-    recorder.fail = [](const std::string& operation, const std::string& detail) {
+    recorder.onCall = [](const std::string& operation, const std::string& detail) {
         if (operation == "MenuItem.Append" && detail == "EditMenu<EditCut") throw NilObjectException("no menu");
     };
     EXPECT_THROW(GetAppMenueInstance(), NilObjectException);
-    recorder.fail = nullptr;
+    recorder.onCall = nullptr;
     recorder.calls.clear();
     Ref<AppMenue> bar = GetAppMenueInstance();
     EXPECT_EQ(recorder.Starting("RuntimeNewObject AppMenue.AppMenue").size(), 1u) << "the failed bar was kept";

@@ -34,13 +34,15 @@ constexpr int32_t kWatchdogExitCode = 99;
 class StartupRun : public ::testing::Test {
 protected:
     int32_t Run(std::function<void()> whenOpen = [] { QuitApplication(0); }) {
-        recorder_.fail = [this, whenOpen](const std::string& operation, const std::string& detail) {
-            if (operation == "Application.RaiseEvent" && detail == "Open") QTimer::singleShot(0, whenOpen);
-            if (operation == "RuntimeRun") QTimer::singleShot(10000, [] { QuitApplication(kWatchdogExitCode); });
+        QObject thisRun;  // what is queued for this run goes with it
+        recorder_.onCall = [&](const std::string& operation, const std::string& detail) {
+            if (operation == "Application.RaiseEvent" && detail == "Open") QTimer::singleShot(0, &thisRun, whenOpen);
+            if (operation == "RuntimeRun")
+                QTimer::singleShot(10000, &thisRun, [] { QuitApplication(kWatchdogExitCode); });
             if (fail_) fail_(operation, detail);
         };
         const int32_t exitCode = ApplicationMain();
-        recorder_.fail = nullptr;
+        recorder_.onCall = nullptr;
         return exitCode;
     }
 
