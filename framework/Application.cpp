@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 
+#include "framework/CallTrace.h"
 #include "framework/EventDispatch.h"
 #include "framework/Keyboard.h"
 #include "framework/MainThread.h"
@@ -22,6 +23,8 @@ Ref<Application>& AppObject() {
 }
 int32_t g_exitCode = 0;
 bool g_quitRequested = false;
+bool g_runFailed = false;
+bool g_loopRunning = false;
 std::function<void()>& BackgroundTaskObserver() {
     static std::function<void()> observer;
     return observer;
@@ -38,10 +41,25 @@ String Application::ShortVersion() const { return String(QUELMAR_SHORT_VERSION);
 String Application::LongVersion() const { return String(QUELMAR_LONG_VERSION); }
 
 Ref<Application> getAppObject() { return AppObject(); }
-void RuntimeRegisterAppObject(const Ref<Application>& app) { AppObject() = app; }
+void RuntimeRegisterAppObject(const Ref<Application>& app) {
+    TraceCall("RuntimeRegisterAppObject", app && app->Class() ? app->Class()->name : std::string());
+    AppObject() = app;
+}
+
+void RuntimeInit() {
+    // The command line is not the program's: Qt gets the program's name alone.
+    static int argc = 1;
+    static char name[] = "Quelmar";
+    static char* argv[] = {name, nullptr};
+    RuntimeInit(argc, argv);
+}
 
 void RuntimeInit(int& argc, char** argv) {
     RequireMainThread();
+    TraceCall("RuntimeInit");
+    g_exitCode = 0;
+    g_quitRequested = false;
+    g_runFailed = false;
     // Never destroyed: at exit Qt's own statics go first, and a QApplication
     // destroyed after them crashes the process on its way out.
     if (!QCoreApplication::instance()) new QApplication(argc, argv);
@@ -52,9 +70,16 @@ void RuntimeInit(int& argc, char** argv) {
 
 void RuntimeRun() {
     RequireMainThread();
-    if (!g_quitRequested) g_exitCode = QCoreApplication::exec();
-    RethrowEscapedException();  // a handler's exception that ended the loop reaches the caller
+    TraceCall("RuntimeRun");
+    if (g_quitRequested) return;
+    ApplicationLoopStarting();
+    g_loopRunning = true;
+    g_exitCode = QCoreApplication::exec();
+    g_loopRunning = false;
+    ApplicationLoopEnded();
 }
+
+bool EventLoopRunning() { return g_loopRunning; }
 
 void RuntimeBackgroundTask() {
     if (!OnMainThread()) return;
@@ -72,14 +97,23 @@ void QuitApplication(int32_t exitCode) {
 
 bool QuitRequested() { return g_quitRequested; }
 
+void MarkRunFailed() { g_runFailed = true; }
+
 int32_t RuntimeExit() {
     RequireMainThread();
+    TraceCall("RuntimeExit");
     // The windows still open go now, on the main thread, while Qt and the
     // class registry stand: not later among the static destructors.
     CloseOpenWindows();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ApplicationRunEnded();
     AppObject().Release();
-    return g_exitCode;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const int32_t exitCode = g_runFailed && g_exitCode == 0 ? 1 : g_exitCode;
+    // The runtime is down: nothing of this run is pending for the next one.
+    g_exitCode = 0;
+    g_quitRequested = false;
+    g_runFailed = false;
+    return exitCode;
 }
 
 }  // namespace fw

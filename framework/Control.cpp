@@ -101,9 +101,9 @@ void RectControl::Place() {
     RequireMainThread();
     if (!widget_) return;
     // Window coordinates, turned into the coordinates of the widget's container.
-    QPoint origin(left_, top_);
-    QWidget* parent = widget_->parentWidget();
     Ref<class Window> window = OwnerWindow();
+    QPoint origin(left_, top_ + (window ? window->ContentTop() : 0));
+    QWidget* parent = widget_->parentWidget();
     if (parent && window && parent != window->Widget()) origin = parent->mapFrom(window->Widget(), origin);
     widget_->setGeometry(origin.x(), origin.y(), std::max(width_, 0), std::max(height_, 0));
 }

@@ -26,6 +26,14 @@ std::string TypeCode(const std::string& typeName) {
     return "o<" + typeName + ">";
 }
 
+// The handler must take what the parameter list names.
+void CheckParameterList(const MemberRecord& handler, const std::string& parameterList) {
+    const std::string wanted = SignatureOfParameterList(parameterList);
+    if (!handler.signature.empty() && handler.signature != wanted)
+        throw RuntimeException("handler " + handler.name + " " + handler.signature + " does not take " +
+                               parameterList);
+}
+
 std::function<void(const std::string&)>& HandlerObserver() {
     static std::function<void(const std::string&)> observer;
     return observer;
@@ -64,15 +72,25 @@ Value CallHandlerMember(const MemberRecord& handler, Object& receiver, const std
 }
 
 Delegate::Delegate(MemberRecord handler, const Ref<Object>& receiver, std::string parameterList,
-                   DelegateCaller caller)
-    : handler_(std::move(handler)), receiver_(receiver), parameterList_(std::move(parameterList)), caller_(caller) {}
+                   DelegateCaller caller, bool routine)
+    : target_{std::move(handler), receiver, caller, routine}, parameterList_(std::move(parameterList)) {}
 
-Value Delegate::Invoke(const std::vector<Value>& args) const {
+Value Delegate::Target::Call(const std::vector<Value>& args) const {
     RequireMainThread();
-    Ref<Object> receiver = receiver_.Lock();  // held until the handler returns
-    if (receiver.IsNil()) throw NilObjectException("the window of handler " + handler_.name + " is gone");
-    if (HandlerObserver()) HandlerObserver()(handler_.name);
-    return caller_(handler_, *receiver, args);
+    Ref<Object> held = routine ? Ref<Object>() : receiver.Lock();  // held until the handler returns
+    if (!routine && held.IsNil()) throw NilObjectException("the window of handler " + handler.name + " is gone");
+    if (HandlerObserver()) HandlerObserver()(handler.name);
+    if (routine) {
+        Object none;  // a routine has no receiver; its invoker ignores this one
+        return caller(handler, none, args);
+    }
+    return caller(handler, *held, args);
+}
+
+Value Delegate::Invoke(const std::vector<Value>& args) const { return target_.Call(args); }
+
+Ref<EntryPoint> Delegate::Entry() const {
+    return New<EntryPoint>([target = target_](const std::vector<Value>& args) { return target.Call(args); });
 }
 
 Ref<Delegate> RuntimeCreateDelegate(const MemberRecord* handler, const Ref<Object>& receiver,
@@ -81,11 +99,14 @@ Ref<Delegate> RuntimeCreateDelegate(const MemberRecord* handler, const Ref<Objec
     if (!handler) throw NilObjectException("no handler member");
     if (receiver.IsNil()) throw NilObjectException("no receiver for " + handler->name);
     if (!caller) throw NilObjectException("no caller for " + handler->name);
-    const std::string wanted = SignatureOfParameterList(parameterList);
-    if (!handler->signature.empty() && handler->signature != wanted)
-        throw RuntimeException("handler " + handler->name + " " + handler->signature + " does not take " +
-                               parameterList);
+    CheckParameterList(*handler, parameterList);
     return New<Delegate>(*handler, receiver, parameterList, caller);
+}
+
+Ref<Delegate> RuntimeCreateRoutineDelegate(const MemberRecord& routine, const std::string& parameterList) {
+    RequireMainThread();
+    CheckParameterList(routine, parameterList);
+    return New<Delegate>(routine, Ref<Object>(), parameterList, CallHandlerMember, true);
 }
 
 void DispatchWithControl(Control& control, const Delegate& delegate, const std::vector<Value>&) {

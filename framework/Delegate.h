@@ -19,24 +19,44 @@ using DelegateCaller = Value (*)(const MemberRecord& handler, Object& receiver, 
 // The framework's caller: the handler's generic invoker.
 Value CallHandlerMember(const MemberRecord& handler, Object& receiver, const std::vector<Value>& args);
 
+// What the framework keeps of a delegate: calling it calls the handler. It
+// holds the receiver as weakly as the delegate did and outlives the delegate.
+class EntryPoint : public Object {
+public:
+    explicit EntryPoint(std::function<Value(const std::vector<Value>& args)> call) : call_(std::move(call)) {}
+    Value Call(const std::vector<Value>& args = {}) const { return call_(args); }
+
+private:
+    std::function<Value(const std::vector<Value>& args)> call_;
+};
+
 class Delegate : public Object {
 public:
-    Delegate(MemberRecord handler, const Ref<Object>& receiver, std::string parameterList, DelegateCaller caller);
+    // A delegate on a member of `receiver`, or on a module routine when `routine` is set.
+    Delegate(MemberRecord handler, const Ref<Object>& receiver, std::string parameterList, DelegateCaller caller,
+             bool routine = false);
 
-    const MemberRecord& Handler() const { return handler_; }
+    const MemberRecord& Handler() const { return target_.handler; }
     const std::string& ParameterList() const { return parameterList_; }
-    bool ReceiverGone() const { return receiver_.Expired(); }
+    bool ReceiverGone() const { return !target_.routine && target_.receiver.Expired(); }
 
     // Runs the handler on its receiver. The receiver is held strongly until the
     // handler returns, so a window closed inside it is destroyed only afterwards.
     // Raises NilObjectException instead of calling when the receiver is gone.
     Value Invoke(const std::vector<Value>& args) const;
+    // The entry point to hand to the framework.
+    Ref<EntryPoint> Entry() const;
 
 private:
-    MemberRecord handler_;
-    WeakRef<Object> receiver_;
+    struct Target {
+        MemberRecord handler;
+        WeakRef<Object> receiver;
+        DelegateCaller caller;
+        bool routine;
+        Value Call(const std::vector<Value>& args) const;
+    };
+    Target target_;
     std::string parameterList_;
-    DelegateCaller caller_;
 };
 
 // A delegate for the handler on the receiver. The parameter list is written as
@@ -44,6 +64,8 @@ private:
 // signature ("%%o<TextField>"), else RuntimeException.
 Ref<Delegate> RuntimeCreateDelegate(const MemberRecord* handler, const Ref<Object>& receiver,
                                     const std::string& parameterList, DelegateCaller caller = CallHandlerMember);
+// A delegate on a module routine (made with MakeRoutineInvoker): it has no receiver.
+Ref<Delegate> RuntimeCreateRoutineDelegate(const MemberRecord& routine, const std::string& parameterList);
 
 // Runs one delegate for one event of a control.
 using EventDispatcher = void (*)(Control& control, const Delegate& delegate, const std::vector<Value>& eventArgs);

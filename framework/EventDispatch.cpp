@@ -1,8 +1,6 @@
 #include "framework/EventDispatch.h"
 
-#include <QtGlobal>
-
-#include "framework/Application.h"
+#include "framework/UnhandledException.h"
 
 namespace fw {
 
@@ -11,21 +9,16 @@ std::exception_ptr& Escaped() {
     static std::exception_ptr escaped;
     return escaped;
 }
+
+void RunRaise(void* raise) { (*static_cast<const std::function<void()>*>(raise))(); }
 }  // namespace
 
 void DeliverEvent(const std::function<void()>& raise) noexcept {
     try {
-        raise();
+        Ref<ExceptionObject> raised = RunThroughExceptionHelper(&RunRaise, const_cast<std::function<void()>*>(&raise));
+        if (raised) RuntimeUnhandledException(raised->Exception());
     } catch (...) {
-        try {
-            throw;
-        } catch (const std::exception& e) {
-            qWarning("Quelmar: unhandled exception in an event handler: %s", e.what());
-        } catch (...) {
-            qWarning("Quelmar: unhandled exception in an event handler");
-        }
-        if (!Escaped()) Escaped() = std::current_exception();
-        QuitApplication(1);
+        RuntimeUnhandledException(std::current_exception());
     }
 }
 
@@ -35,8 +28,6 @@ std::exception_ptr TakeEscapedException() {
     return e;
 }
 
-void RethrowEscapedException() {
-    if (std::exception_ptr e = TakeEscapedException()) std::rethrow_exception(e);
-}
+void KeepEscapedException(std::exception_ptr exception) { Escaped() = std::move(exception); }
 
 }  // namespace fw

@@ -1,6 +1,7 @@
 #include "framework/Runtime.h"
 
 #include <cmath>
+#include "framework/CallTrace.h"
 
 namespace fw {
 
@@ -25,6 +26,11 @@ bool HasAttribute(const AttributeTable& table, const std::string& name) {
     for (const Attribute& a : table)
         if (a.name == name) return true;
     return false;
+}
+
+MemberRecord RuntimeDescribeMember(std::string name, std::string signature, Invoker invoke, const std::string& scope) {
+    return MemberRecord{std::move(name), std::move(signature), std::move(invoke), scope == "Public",
+                        RuntimeAllocateAttributeTable({{"__Scope", scope}})};
 }
 
 bool ClassRecord::IsA(const ClassRecord* other) const {
@@ -53,7 +59,15 @@ std::vector<const MemberRecord*> ClassRecord::OwnMembers() const {
     return own;
 }
 
+std::vector<const MemberRecord*> ClassRecord::DescribedMembers() const {
+    if (described.empty()) return OwnMembers();
+    std::vector<const MemberRecord*> members;
+    for (const std::string& name : described) members.push_back(FindMember(name));
+    return members;
+}
+
 ClassRecord* RuntimeNewClass(const std::string& name, const ClassRecord* super) {
+    TraceCall("RuntimeNewClass", name);
     auto& registry = Registry();
     if (registry.count(name)) throw RuntimeException("class registered twice: " + name);
     auto record = std::make_unique<ClassRecord>();
@@ -72,6 +86,16 @@ void RuntimeNewVtable(ClassRecord* record, std::vector<MemberRecord> own) {
     for (MemberRecord& m : own) record->vtable.push_back(std::move(m));
 }
 
+void RuntimeOverrideSlot(ClassRecord* record, MemberRecord member) {
+    for (size_t i = 0; i < record->ownMembersStart; ++i) {
+        if (record->vtable[i].name == member.name) {
+            record->vtable[i] = std::move(member);
+            return;
+        }
+    }
+    throw RuntimeException(record->name + " inherits no slot " + member.name);
+}
+
 const ClassRecord* RuntimeFindClass(const std::string& name) {
     auto& registry = Registry();
     auto it = registry.find(name);
@@ -80,6 +104,7 @@ const ClassRecord* RuntimeFindClass(const std::string& name) {
 
 Ref<Object> RuntimeNewObject(const ClassRecord* record) {
     if (!record) throw NilObjectException("no class record");
+    TraceCall("RuntimeNewObject", record->name);
     const ClassRecord* withFactory = record;
     while (withFactory && !withFactory->factory) withFactory = withFactory->super;
     if (!withFactory) throw RuntimeException("class cannot be instantiated: " + record->name);
@@ -87,6 +112,11 @@ Ref<Object> RuntimeNewObject(const ClassRecord* record) {
     raw->SetClass(record);
     // The clean-ups run most derived first, while the whole object still stands.
     std::shared_ptr<Object> object(raw, [](Object* o) {
+        try {
+            TraceCall("RuntimeDestroyObject", o->Class()->name);
+        } catch (...) {
+            // a destruction cannot fail
+        }
         for (const ClassRecord* c = o->Class(); c; c = c->super)
             if (c->cleanup) c->cleanup(*o);
         delete o;
@@ -106,9 +136,19 @@ Value RuntimeInvoke(Object& self, const std::string& member, const std::vector<V
     const ClassRecord* cls = self.Class();
     const MemberRecord* m = cls ? cls->FindMember(member) : nullptr;
     if (!m || !m->invoke) throw RuntimeException("no member " + member);
+    TraceCall("RuntimeInvoke", cls->name + "." + member);
     return m->invoke(self, args);
 }
 
 double RuntimeCeil(double value) { return std::ceil(value); }
+bool RuntimeRaiseEvent(Object& self, const std::string& event, const std::vector<Value>& args, Value* result) {
+    const ClassRecord* cls = self.Class();
+    const MemberRecord* handler = cls ? cls->EventHandler(event) : nullptr;
+    if (!handler || !handler->invoke) return false;
+    Ref<Object> keepAlive = RefTo(&self);  // the handler may let go of the object's last other reference
+    Value v = handler->invoke(self, args);
+    if (result) *result = v;
+    return true;
+}
 
 }  // namespace fw

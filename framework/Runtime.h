@@ -20,8 +20,10 @@
 
 namespace fw {
 
+// An address handed through the framework as it is (a routine, its argument).
+using Ptr = void*;
 // A value passed to or returned from a member through the generic invokers.
-using Value = std::variant<std::monostate, bool, int32_t, double, String, Ref<Object>>;
+using Value = std::variant<std::monostate, bool, int32_t, double, String, Ref<Object>, Ptr>;
 using Invoker = std::function<Value(Object& self, const std::vector<Value>& args)>;
 
 struct Attribute {
@@ -43,6 +45,10 @@ struct MemberRecord {
     AttributeTable attributes;
 };
 
+// A member with its one attribute, "__Scope" ("Public" or "Protected").
+MemberRecord RuntimeDescribeMember(std::string name, std::string signature, Invoker invoke,
+                                   const std::string& scope = "Public");
+
 struct PropertyRecord {
     std::string name;
     std::string typeCode;  // "o<FolderItem>", "i4", ...
@@ -63,6 +69,9 @@ struct ClassRecord {
     AttributeTable attributes;
     std::function<Object*()> factory;        // makes a bare object of the class
     std::function<void(Object&)> cleanup;    // run when an object's last reference goes
+    // The own members in the order the class describes them, by name, when
+    // that is not the order of their slots (an override keeps its inherited slot).
+    std::vector<std::string> described;
 
     bool IsA(const ClassRecord* other) const;
     const MemberRecord* FindMember(const std::string& member) const;
@@ -70,12 +79,16 @@ struct ClassRecord {
     const MemberRecord* EventHandler(const std::string& event) const;
     // The own members, in their order.
     std::vector<const MemberRecord*> OwnMembers() const;
+    // The members the class describes: `described`, or else the own members.
+    std::vector<const MemberRecord*> DescribedMembers() const;
 };
 
 // Creates the record of a new class; raises when a class of that name exists.
 ClassRecord* RuntimeNewClass(const std::string& name, const ClassRecord* super);
 // The class's virtual table: the super class's operations, then `own` in order.
 void RuntimeNewVtable(ClassRecord* record, std::vector<MemberRecord> own);
+// Puts `member` into the inherited slot of its name; raises when there is none.
+void RuntimeOverrideSlot(ClassRecord* record, MemberRecord member);
 // The record of a registered class, or nullptr.
 const ClassRecord* RuntimeFindClass(const std::string& name);
 // A new object of the class; its record's clean-up runs when its last reference goes.
@@ -84,6 +97,10 @@ Ref<Object> RuntimeNewObject(const ClassRecord* record);
 Ref<Object> RuntimeCheckCast(const Ref<Object>& object, const ClassRecord* record);
 // Calls a member by name through the class's virtual table.
 Value RuntimeInvoke(Object& self, const std::string& member, const std::vector<Value>& args = {});
+// Raises an event of the object through its class's event table: the bound
+// member's result goes to `result`. False when the class binds nothing to it.
+bool RuntimeRaiseEvent(Object& self, const std::string& event, const std::vector<Value>& args = {},
+                       Value* result = nullptr);
 
 // The runtime's rounding up.
 double RuntimeCeil(double value);
@@ -119,6 +136,10 @@ template <> struct ValueTraits<double> {
     static double From(const Value& v) { return ValueAs<double>(v); }
     static Value To(double d) { return d; }
 };
+template <> struct ValueTraits<Ptr> {
+    static Ptr From(const Value& v) { return ValueAs<Ptr>(v); }
+    static Value To(Ptr p) { return p; }
+};
 template <> struct ValueTraits<String> {
     static String From(const Value& v) { return ValueAs<String>(v); }
     static Value To(const String& s) { return s; }
@@ -135,25 +156,45 @@ namespace detail {
 template <class T>
 using Bare = std::remove_cv_t<std::remove_reference_t<T>>;
 
-template <class C, class R, class... A, size_t... I>
-Value CallMember(C& obj, R (C::*fn)(A...), const std::vector<Value>& args, std::index_sequence<I...>) {
+// Calls `call` with the arguments converted to A..., and its result as a Value.
+template <class R, class... A, class Call, size_t... I>
+Value CallAs(const Call& call, const std::vector<Value>& args, std::index_sequence<I...>) {
     if constexpr (std::is_void_v<R>) {
-        (obj.*fn)(ValueTraits<Bare<A>>::From(args[I])...);
+        call(ValueTraits<Bare<A>>::From(args[I])...);
         return std::monostate{};
     } else {
-        return ValueTraits<Bare<R>>::To((obj.*fn)(ValueTraits<Bare<A>>::From(args[I])...));
+        return ValueTraits<Bare<R>>::To(call(ValueTraits<Bare<A>>::From(args[I])...));
     }
+}
+
+template <class C, class R, class... A, class Fn>
+Invoker MemberInvoker(Fn fn) {
+    return [fn](Object& self, const std::vector<Value>& args) -> Value {
+        if (args.size() != sizeof...(A)) throw RuntimeException("wrong number of arguments");
+        C* obj = dynamic_cast<C*>(&self);
+        if (!obj) throw IllegalCastException();
+        auto call = [&](auto&&... a) -> decltype(auto) { return (obj->*fn)(std::forward<decltype(a)>(a)...); };
+        return CallAs<R, A...>(call, args, std::index_sequence_for<A...>{});
+    };
 }
 }  // namespace detail
 
 // The generic invoker of a member function.
 template <class C, class R, class... A>
 Invoker MakeInvoker(R (C::*fn)(A...)) {
-    return [fn](Object& self, const std::vector<Value>& args) -> Value {
+    return detail::MemberInvoker<C, R, A...>(fn);
+}
+template <class C, class R, class... A>
+Invoker MakeInvoker(R (C::*fn)(A...) const) {
+    return detail::MemberInvoker<C, R, A...>(fn);
+}
+
+// The generic invoker of a module routine: it has no receiver, so it ignores `self`.
+template <class R, class... A>
+Invoker MakeRoutineInvoker(R (*fn)(A...)) {
+    return [fn](Object&, const std::vector<Value>& args) -> Value {
         if (args.size() != sizeof...(A)) throw RuntimeException("wrong number of arguments");
-        C* obj = dynamic_cast<C*>(&self);
-        if (!obj) throw IllegalCastException();
-        return detail::CallMember(*obj, fn, args, std::index_sequence_for<A...>{});
+        return detail::CallAs<R, A...>(fn, args, std::index_sequence_for<A...>{});
     };
 }
 

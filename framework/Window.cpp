@@ -81,7 +81,7 @@ protected:
         Window* owner = owner_.load();
         if (Ref<Picture> backdrop = owner ? owner->Backdrop() : Ref<Picture>()) {
             QPainter painter(this);
-            painter.drawImage(0, 0, backdrop->Image());
+            painter.drawImage(0, owner->ContentTop(), backdrop->Image());
         }
         QWidget::paintEvent(event);
     }
@@ -164,6 +164,7 @@ void Window::Constructor() {
         RaiseEvent("Layout");
         RaiseEvent("CreateControls");
         constructing_ = false;
+        if (ShowsMenuBar()) AttachMenuBar(getAppObject() ? getAppObject()->MenuBar() : Ref<MenuBar>());
         for (const Ref<Control>& c : std::vector<Ref<Control>>(controls_)) c->Opened();
         if (visible_ && !closed_) ShowWidget();
         if (!closed_) RaiseEvent("Open");
@@ -237,6 +238,7 @@ void Window::Close() {
     auto& list = OpenWindowList();
     list.erase(std::remove_if(list.begin(), list.end(), [this](const Ref<Window>& w) { return w.raw() == this; }),
                list.end());
+    QuitIfLastMenuBarWindow();
 }
 
 void Window::WidgetCloseRequested() {
@@ -248,7 +250,7 @@ bool Window::WidgetMousePressed(int x, int y) {
     RequireMainThread();
     Ref<Window> keepAlive = RefTo(this);
     Value result;
-    if (!RaiseEvent("MouseDown", {int32_t(x), int32_t(y)}, &result)) return false;
+    if (!RaiseEvent("MouseDown", {int32_t(x), int32_t(y - menuBarHeight_)}, &result)) return false;
     return std::holds_alternative<bool>(result) && std::get<bool>(result);
 }
 
@@ -299,13 +301,7 @@ Ref<Object> Window::__New(const ClassRecord* controlClass) {
 
 bool Window::RaiseEvent(const std::string& event, const std::vector<Value>& args, Value* result) {
     RequireMainThread();
-    const ClassRecord* cls = Class();
-    const MemberRecord* handler = cls ? cls->EventHandler(event) : nullptr;
-    if (!handler || !handler->invoke) return false;
-    Ref<Window> keepAlive = RefTo(this);
-    Value v = handler->invoke(*this, args);
-    if (result) *result = v;
-    return true;
+    return RuntimeRaiseEvent(*this, event, args, result);
 }
 
 String Window::Title() const {
@@ -322,7 +318,7 @@ int32_t Window::Width() const {
 }
 int32_t Window::Height() const {
     RequireMainThread();
-    return Widget()->height();
+    return Widget()->height() - menuBarHeight_;
 }
 
 void Window::SetWidth(int32_t width) {
@@ -338,8 +334,8 @@ void Window::Resize(int32_t width, int32_t height) {
     RequireMainThread();
     QWidget* w = Widget();
     const QSize old = w->size();
-    if (resizeable_) w->resize(width, height);
-    else w->setFixedSize(width, height);  // a size fixed for the user, not for code
+    if (resizeable_) w->resize(width, height + menuBarHeight_);
+    else w->setFixedSize(width, height + menuBarHeight_);  // a size fixed for the user, not for code
     ApplySizeLimits();
     const int32_t dw = w->width() - old.width(), dh = w->height() - old.height();
     if (dw == 0 && dh == 0) return;
@@ -386,8 +382,8 @@ void Window::SetMaximizeButton(bool v) { RequireMainThread(); maximizeButton_ = 
 void Window::ApplySizeLimits() {
     QWidget* w = Widget();
     if (resizeable_) {
-        w->setMinimumSize(minWidth_, minHeight_);
-        w->setMaximumSize(maxWidth_, maxHeight_);
+        w->setMinimumSize(minWidth_, minHeight_ + menuBarHeight_);
+        w->setMaximumSize(maxWidth_, maxHeight_ + menuBarHeight_);
     } else {
         w->setFixedSize(w->size());  // the user cannot resize it; code still can
     }

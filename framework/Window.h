@@ -23,10 +23,12 @@
 #include "framework/Text.h"
 
 class QEventLoop;
+class QMenuBar;
 
 namespace fw {
 
 class Control;
+class MenuBar;
 
 class Window : public Object {
 public:
@@ -98,6 +100,15 @@ public:
     bool MaximizeButton() const { RequireMainThread(); return maximizeButton_; }
     void SetMaximizeButton(bool v);
 
+    // The application's menu bar above the content, where the platform has no
+    // global one: in a document window (Frame 0) with MenuBarVisible. The
+    // widget grows by the bar; the content keeps its size, and window
+    // coordinates still begin at its top left (WindowMenuBar.cpp).
+    bool ShowsMenuBar() const;
+    void AttachMenuBar(const Ref<MenuBar>& bar);  // Nil takes it away
+    // Where the content begins in the widget: the height of the bar above it.
+    int32_t ContentTop() const { RequireMainThread(); return menuBarHeight_; }
+
     // Property codes that change nothing on this platform are kept as given.
     std::map<std::string, Value>& Codes() { RequireMainThread(); return codes_; }
 
@@ -116,8 +127,12 @@ private:
     // again later unless the user has moved it since.
     void ShowWidget();
     void CentreOverMainWindow();
+    // Closing the last window with the menu bar quits: no other way to quit is left.
+    void QuitIfLastMenuBarWindow();
 
     QPointer<QWidget> widget_;
+    QPointer<QMenuBar> menuBar_;
+    int32_t menuBarHeight_ = 0;
     std::vector<Ref<Control>> controls_;
     std::map<std::string, Ref<Control>> controlsByName_;
     std::map<std::string, Value> codes_;

@@ -1,0 +1,244 @@
+// The whole start-up and shut-down, run in this process: the order of the
+// steps, a failed start-up, the application events that reach no code of the
+// program, the main window with its menu bar, and the ways to quit.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFileOpenEvent>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "CallRecorder.h"
+#include "ScriptedDialogs.h"
+#include "app/App.h"
+#include "app/AppMenue.h"
+#include "app/DocumentType.h"
+#include "app/Startup.h"
+#include "framework/Application.h"
+#include "framework/EventDispatch.h"
+#include "framework/Window.h"
+#include "windows/MainWindow.h"
+
+using namespace fw;
+
+namespace {
+
+constexpr int32_t kWatchdogExitCode = 99;
+
+// Runs ApplicationMain. `whenOpen` runs in the event loop once "Open" has
+// been handled (by default it quits); a watchdog ends a run that hangs.
+class StartupRun : public ::testing::Test {
+protected:
+    int32_t Run(std::function<void()> whenOpen = [] { QuitApplication(0); }) {
+        QObject thisRun;  // what is queued for this run goes with it
+        recorder_.onCall = [&](const std::string& operation, const std::string& detail) {
+            if (operation == "Application.RaiseEvent" && detail == "Open") QTimer::singleShot(0, &thisRun, whenOpen);
+            if (operation == "RuntimeRun")
+                QTimer::singleShot(10000, &thisRun, [] { QuitApplication(kWatchdogExitCode); });
+            if (fail_) fail_(operation, detail);
+        };
+        const int32_t exitCode = ApplicationMain();
+        recorder_.onCall = nullptr;
+        return exitCode;
+    }
+
+    // Makes the operation with that detail fail.
+    void Fail(const std::string& operation, const std::string& detail) {
+        fail_ = [operation, detail](const std::string& op, const std::string& d) {
+            if (op == operation && d == detail) throw RuntimeException("made to fail: " + operation);
+        };
+    }
+
+    static Ref<MainWindow> OpenMainWindow() {
+        Ref<Window> w = RuntimeGetImplicitWindow("MainWindow.MainWindow");
+        return w ? DynamicCast<MainWindow>(w) : Ref<MainWindow>();
+    }
+
+    ScopedDialogs dialogs_;
+    CallRecorder recorder_;
+    std::function<void(const std::string&, const std::string&)> fail_;
+};
+
+}  // namespace
+
+TEST_F(StartupRun, RunsItsStepsInOrderAndExitsWithTheCodeOfTheQuit) {
+    bool shown = false;
+    const int32_t exitCode = Run([&] {
+        shown = OpenMainWindow() && OpenMainWindow()->Widget()->isVisible();
+        QuitApplication(0);
+    });
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(InOrder(recorder_.calls, {
+                                             "RuntimeInit",
+                                             "RuntimeSetExceptionHelper",
+                                             "RuntimeInitExternalClasses",
+                                             "RuntimeLoadPlugin BevelButtonPlugin",
+                                             "RuntimeLookupPluginEntrypoint BevelButton",
+                                             "RuntimeNewObject FileType",
+                                             "RuntimeRegisterFileType text/eml",
+                                             "RuntimeNewObject App",
+                                             "RuntimeInvoke App.Constructor",
+                                             "RuntimeRegisterAppObject App",
+                                             "Application.MenuBar.Set AppMenue.AppMenue",
+                                             "Application._AddMenuHandler AboutMenue",
+                                             "RunFrameworkInitialization",
+                                             "RuntimeRun",
+                                             "Application.RaiseEvent Open",
+                                             "RuntimeNewObject MainWindow.MainWindow",
+                                             "Application.RaiseEvent Close",
+                                             "RuntimeDestroyObject FileType",
+                                             "RuntimeExit",
+                                             "RuntimeDestroyObject App",  // and with it the bar it shows
+                                             "RuntimeDestroyObject AppMenue.AppMenue",
+                                         }));
+    EXPECT_EQ(recorder_.Starting("Application.RaiseEvent Open").size(), 1u);
+    EXPECT_EQ(DocumentFileType, Nil);
+    EXPECT_EQ(getAppObject(), Nil);
+    EXPECT_TRUE(OpenWindows().empty());
+    EXPECT_TRUE(dialogs_->alerts.empty());
+}
+
+TEST_F(StartupRun, RegistersTheFrameworksClassesThenTheProgramsInOrder) {
+    // Registration runs once per process, so it is watched in a fresh one.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            CallRecorder registrations;
+            InitializeClassesAndModules();
+            const std::vector<std::string> classes = registrations.Starting("RuntimeNewClass");
+            const bool inOrder = InOrder(classes, {"RuntimeNewClass Application", "RuntimeNewClass Window",
+                                                   "RuntimeNewClass MenuItem", "RuntimeNewClass FileType",
+                                                   "RuntimeNewClass App", "RuntimeNewClass MainWindow.MainWindow",
+                                                   "RuntimeNewClass AppMenue.AppMenue"});
+            const bool appAfterFramework = registrations.IndexOf("RuntimeNewClass App") > registrations.IndexOf(
+                                                                                               "RuntimeNewClass TabPanel");
+            for (const std::string& c : classes) std::fprintf(stderr, "%s\n", c.c_str());
+            std::exit(inOrder && appAfterFramework ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(StartupRun, AFailureWhileTheDocumentTypeIsMadeEndsTheRunWithoutTheApplication) {
+    Fail("RuntimeRegisterFileType", "text/eml");
+    ::testing::internal::CaptureStderr();
+    const int32_t exitCode = Run();
+    const std::string stderrText = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(exitCode, 0);
+    EXPECT_NE(stderrText.find("made to fail: RuntimeRegisterFileType"), std::string::npos) << stderrText;
+    EXPECT_EQ(dialogs_->Prompts(), std::vector<std::string>{"made to fail: RuntimeRegisterFileType"});
+    for (const char* skipped : {"RuntimeNewObject App", "Application._AddMenuHandler AboutMenue",
+                                "RunFrameworkInitialization", "RuntimeRun"})
+        EXPECT_FALSE(recorder_.Saw(skipped)) << skipped;
+    EXPECT_TRUE(InOrder(recorder_.calls, {"RuntimeUnhandledException made to fail: RuntimeRegisterFileType",
+                                          "RuntimeDestroyObject FileType", "RuntimeExit"}));
+    EXPECT_EQ(DocumentFileType, Nil);
+    EXPECT_TRUE(OpenWindows().empty());
+}
+
+TEST_F(StartupRun, AMainWindowThatCannotBeBuiltShowsExceptionInInitAppOnceAndTheLoopGoesOn) {
+    Fail("RuntimeNewObject", "MainWindow.MainWindow");
+    bool stillRunning = false;
+    const int32_t exitCode = Run([&] {
+        QTimer::singleShot(50, [&] {
+            stillRunning = EventLoopRunning();
+            QuitApplication(0);
+        });
+    });
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(stillRunning);
+    EXPECT_EQ(dialogs_->Prompts(), std::vector<std::string>{"Exception in InitApp"});
+    EXPECT_FALSE(recorder_.Saw("RuntimeUnhandledException made to fail: RuntimeNewObject"));
+}
+
+TEST_F(StartupRun, OpenDocumentAndNewDocumentRunNoCodeOfTheProgram) {
+    const std::filesystem::path message =
+        std::filesystem::temp_directory_path() / ("quelmar-open-" + std::to_string(::getpid()) + ".eml");
+    std::ofstream(message) << "From: a@b\r\n\r\nbody\r\n";
+    std::vector<std::string> handlers;
+    bool bound = true;
+    const int32_t exitCode = Run([&] {
+        SetHandlerObserver([&](const std::string& member) {
+            // The framework calls into the program through the exception helper, which only wraps.
+            if (member != "ExceptionHelperCallback") handlers.push_back(member);
+        });
+        QFileOpenEvent dropped(QString::fromStdString(message.string()));
+        QCoreApplication::sendEvent(QCoreApplication::instance(), &dropped);
+        GetAppInstance()->NewDocument();
+        bound = GetAppInstance()->RaiseEvent("OpenDocument", {Ref<Object>(FolderItemFromPath(message))}) ||
+                GetAppInstance()->RaiseEvent("NewDocument");
+        SetHandlerObserver(nullptr);
+        QuitApplication(0);
+    });
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(recorder_.Saw("Application.OpenDocument " + message.string())) << "the file never reached the app";
+    EXPECT_TRUE(recorder_.Saw("Application.NewDocument"));
+    EXPECT_FALSE(bound);
+    EXPECT_TRUE(handlers.empty());
+    EXPECT_EQ(recorder_.Starting("RuntimeNewObject MainWindow.MainWindow").size(), 1u) << "a window opened for it";
+    EXPECT_FALSE(std::filesystem::exists(message.parent_path() / (message.stem().string() + ".emlx")));
+    EXPECT_TRUE(dialogs_->alerts.empty());
+    std::filesystem::remove(message);
+}
+
+TEST_F(StartupRun, TheMainWindowShowsTheMenuBarAboveItsUncoveredContent) {
+    QRect barGeometry, tabsGeometry;
+    int widgetHeight = 0, height = 0, actions = 0;
+    Run([&] {
+        Ref<MainWindow> window = OpenMainWindow();
+        auto* bar = window->Widget()->findChild<QMenuBar*>();
+        if (bar) {
+            barGeometry = bar->geometry();
+            actions = int(bar->actions().size());
+        }
+        widgetHeight = window->Widget()->height();
+        height = window->Height();
+        tabsGeometry = window->TabPanel1()->Widget()->geometry();
+        QuitApplication(0);
+    });
+    ASSERT_GT(barGeometry.height(), 0);
+    EXPECT_EQ(barGeometry.topLeft(), QPoint(0, 0));
+    EXPECT_EQ(barGeometry.width(), 448);
+    EXPECT_EQ(actions, 2);
+    EXPECT_EQ(height, 306);
+    EXPECT_EQ(widgetHeight, 306 + barGeometry.height());
+    EXPECT_EQ(tabsGeometry.topLeft(), QPoint(10, 5 + barGeometry.height())) << "content under the bar";
+}
+
+TEST_F(StartupRun, ClosingTheMainWindowOrChoosingQuitEndsTheRunWithCodeZero) {
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"the window's close box", [] { OpenMainWindow()->Widget()->close(); }},
+        {"File > Quit", [] { GetAppMenueInstance()->Child("FileMenu")->Child("FileQuit")->QtAction()->trigger(); }},
+    };
+    for (const auto& [way, quit] : ways) {
+        SCOPED_TRACE(way);
+        bool quitAtOnce = false;
+        const int32_t exitCode = Run([&, quit = quit] {
+            quit();
+            quitAtOnce = QuitRequested();
+        });
+        EXPECT_EQ(exitCode, 0);
+        EXPECT_TRUE(quitAtOnce);
+    }
+}
+
+TEST_F(StartupRun, AnExceptionThatEscapesAHandlerIsShownAndTheApplicationGoesOn) {
+    bool stillRunning = false;
+    const int32_t exitCode = Run([&] {
+        GetAppInstance()->_AddMenuHandler("EditCopy", New<EntryPoint>([](const std::vector<Value>&) -> Value {
+                                              throw NilObjectException("the handler failed");
+                                          }));
+        GetAppMenueInstance()->Child("EditMenu")->Child("EditCopy")->QtAction()->trigger();
+        stillRunning = EventLoopRunning() && !QuitRequested();
+        QuitApplication(0);
+    });
+    EXPECT_TRUE(stillRunning);
+    EXPECT_EQ(exitCode, 0) << "a handler's exception is no failure of the run";
+    EXPECT_EQ(dialogs_->Prompts(), std::vector<std::string>{"the handler failed"});
+    EXPECT_TRUE(recorder_.Saw("RuntimeUnhandledException the handler failed"));
+    (void)TakeEscapedException();
+}
