@@ -4,9 +4,9 @@
 
 #include "engine/BatchRules.h"
 #include "engine/EngineAlerts.h"
+#include "engine/FailureReport.h"
 #include "framework/Application.h"
 #include "framework/Keyboard.h"
-#include "windows/ErrorAlert.h"
 #include "windows/MainWindow.h"
 
 using namespace fw;
@@ -18,19 +18,24 @@ const String kMailboxSuffix = ".mbox";
 const String kMessagesFolder = "Messages";
 }  // namespace
 
+// Folders are told apart by the entry on disk, which needs no path.
+void MainWindow::PassOver(const FolderItem& folder) {
+    if (const auto entry = folder.EntryIdentity()) batchPassedOver_.insert(*entry);
+}
+
 void MainWindow::BeginBatchRun(const FolderItem& source, const Ref<FolderItem>& target) {
     batchPassedOver_.clear();
     ClearBatchOutputsWritten();
     if (target.IsNil()) return;
-    batchPassedOver_.insert(CanonicalPathOf(*target));
+    PassOver(*target);
     for (const String& suffix : {kMirrorSuffix, kContainerSuffix})
-        if (Ref<FolderItem> root = target->Child(source.Name() + suffix)) batchPassedOver_.insert(CanonicalPathOf(*root));
+        if (Ref<FolderItem> root = target->Child(source.Name() + suffix)) PassOver(*root);
 }
 
 bool MainWindow::MakeOutputFolder(FolderItem& folder) {
     folder.CreateAsFolder();
     if (!folder.Exists()) return false;
-    batchPassedOver_.insert(CanonicalPathOf(folder));
+    PassOver(folder);
     return true;
 }
 
@@ -38,7 +43,9 @@ bool MainWindow::MakeOutputFolder(FolderItem& folder) {
 // never entered, so that no walk or count can run without end, and the count
 // and the walk agree on what they cover.
 bool MainWindow::PassesOverFolder(const FolderItem& folder) const {
-    return folder.Alias() || batchPassedOver_.count(CanonicalPathOf(folder)) > 0;
+    if (folder.Alias()) return true;
+    const auto entry = folder.EntryIdentity();
+    return entry && batchPassedOver_.count(*entry) > 0;
 }
 
 // Quitting the application or closing the window ends a run between two entries.
@@ -74,7 +81,7 @@ void MainWindow::p_Convert(Ref<FolderItem> SrcFolder, Ref<FolderItem> DestFolder
         if (!MakeOutputFolder(*output)) return;
         WalkLevelEntries(*SrcFolder, output, output, &MainWindow::p_Convert);
     } catch (...) {
-        Msg_ShowError(kAlertRenameItems);
+        ShowCaughtError(kAlertRenameItems);
     }
 }
 
@@ -114,7 +121,7 @@ void MainWindow::p_Convert_MBox(Ref<FolderItem> SrcFolder, Ref<FolderItem> DestF
     try {
         ConvertMailboxLevel(SrcFolder, DestFolder, TopLevel, true, &MainWindow::p_Convert_MBox);
     } catch (...) {
-        Msg_ShowError(kAlertRenameItems);
+        ShowCaughtError(kAlertRenameItems);
     }
 }
 
@@ -122,6 +129,6 @@ void MainWindow::p_Convert_MBox_MailStructure(Ref<FolderItem> SrcFolder, Ref<Fol
     try {
         ConvertMailboxLevel(SrcFolder, DestFolder, TopLevel, false, &MainWindow::p_Convert_MBox_MailStructure);
     } catch (...) {
-        Msg_ShowError(kAlertRenameItems);
+        ShowCaughtError(kAlertRenameItems);
     }
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <unordered_set>
 
 #include "framework/Controls.h"
 #include "framework/FolderItem.h"
@@ -93,22 +94,22 @@ private:
     void BeginBatchRun(const fw::FolderItem& source, const fw::Ref<fw::FolderItem>& target);
     // Makes one output folder of a level; true when it exists afterwards.
     bool MakeOutputFolder(fw::FolderItem& folder);
+    void PassOver(const fw::FolderItem& folder);
     bool PassesOverFolder(const fw::FolderItem& folder) const;
     bool BatchAbandoned() const;
     bool WalkStopRequested() const;
-    // Canonical paths of the folders a run passes over: the target folder, the
-    // run's top-level output folders and every folder the walk has made.
-    std::set<std::string> batchPassedOver_;
+    // The folders a run passes over: the target folder, the run's top-level
+    // output folders and every folder the walk has made.
+    std::set<fw::FolderItem::Identity> batchPassedOver_;
     int32_t countDepth_ = 0;
 
-    // The batch writer: the output entry of a file (no name written twice in
-    // one run), the per-file progress step, and the run's written outputs,
-    // which a top-level walk clears when it starts.
-    fw::Ref<fw::FolderItem> BatchOutputEntry(const fw::FolderItem& destination, const fw::String& sourceName);
+    // The batch writer: the output of a file (no name written twice in one
+    // run), the per-file progress step, and the files written, which a
+    // top-level walk clears when it starts.
     void StepBatchProgress();
     void WriteBatchOutput(const fw::FolderItem& source, const fw::FolderItem& destination, EmlxDraft&& draft);
     void ClearBatchOutputsWritten();
-    std::set<fw::FolderItem::Identity> batchOutputsWritten_;  // the files this run has written
+    std::unordered_set<fw::FolderItem::Identity, fw::FolderItem::IdentityHash> batchOutputsWritten_;
 
     friend struct MainWindowTestAccess;
     friend void MainWindowInstanceCleanup(MainWindow& window);
