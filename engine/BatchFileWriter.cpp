@@ -22,28 +22,42 @@ void MainWindow::StepBatchProgress() {
     UpdateNow();
 }
 
-// Writes one file of a batch under "<base>.emlx", or when a file of this run
-// already has that name, "<base> 2.emlx", "<base> 3.emlx", ...: no message of
-// a run replaces another. Files left by an earlier run are replaced, so a
-// rerun gives the same files. Files are told apart by the entry on disk, not
-// by the name, so that a volume that folds letter case or normalises names
-// loses nothing either. Then steps the progress.
-void MainWindow::WriteBatchOutput(const FolderItem& source, const FolderItem& destination, EmlxDraft&& draft) {
+// Puts a written output of a batch under "<base>.emlx", or when a file of
+// this run already has that name, "<base> 2.emlx", "<base> 3.emlx", ...: no
+// message of a run replaces another. Files left by an earlier run are
+// replaced, so a rerun gives the same files. Files are told apart by the
+// entry on disk, not by the name, so that a volume that folds letter case or
+// normalises names loses nothing either. Then steps the progress.
+void MainWindow::PlaceBatchOutput(const FolderItem& source, PendingEmlx& pending) {
     const String sourceName = source.Name();
-    Ref<FolderItem> output = destination.Child(EmlxFileName(sourceName));
     int32_t number = 1;
-    WriteEmlxFile(*output, source, draft, [&](const FolderItem::Identity& taken) -> std::optional<String> {
+    PlaceEmlx(pending, source, [&](const FolderItem::Identity& taken) -> std::optional<String> {
         if (batchOutputsWritten_.count(taken) == 0) return std::nullopt;
         return EmlxFileName(sourceName, ++number);
     });
-    if (const auto entry = output->EntryIdentity()) batchOutputsWritten_.insert(*entry);
+    if (pending.stream)
+        if (const auto entry = pending.output->EntryIdentity()) batchOutputsWritten_.insert(*entry);
     StepBatchProgress();
 }
 
+void MainWindow::WriteBatchOutput(const FolderItem& source, const FolderItem& destination, EmlxDraft&& draft) {
+    PendingEmlx pending = WriteEmlxPending(destination.Child(EmlxFileName(source.Name())), draft);
+    PlaceBatchOutput(source, pending);
+}
+
 void MainWindow::p_ConvertFile(Ref<FolderItem> source, Ref<FolderItem> destination) {
+    ConvertBatchFile(source, destination, std::nullopt);
+}
+
+// The batch writer, given the output when it was read and written ahead.
+void MainWindow::ConvertBatchFile(const Ref<FolderItem>& source, const Ref<FolderItem>& destination,
+                                  std::optional<PendingEmlx> written) {
     try {
-        WriteBatchOutput(*source, *destination,
-                         ReadEmlxDraft(*source, [this](const String& header) { return p_GetPList(header); }));
+        if (written)
+            PlaceBatchOutput(*source, *written);
+        else
+            WriteBatchOutput(*source, *destination,
+                             ReadEmlxDraft(*source, [this](const String& header) { return p_GetPList(header); }));
     } catch (...) {
         AlertCaughtFailure(kAlertConvertFile);
     }

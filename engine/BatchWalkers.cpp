@@ -5,6 +5,7 @@
 #include "engine/BatchRules.h"
 #include "engine/EngineAlerts.h"
 #include "engine/FailureReport.h"
+#include "engine/ReadAhead.h"
 #include "framework/Application.h"
 #include "framework/Keyboard.h"
 #include "windows/MainWindow.h"
@@ -56,17 +57,55 @@ bool MainWindow::WalkStopRequested() const {
     return getKeyboardObject()->AsyncKeyDown(kVirtualKeyEscape) || BatchAbandoned();
 }
 
+namespace {
+// The outputs a level writes are its own: names clash only among the files
+// of one folder, and a run's memory stays flat, however many files it writes.
+template <class Set>
+class WrittenOutputsOfLevel {
+public:
+    explicit WrittenOutputsOfLevel(Set& written) : written_(written) { outer_.swap(written_); }
+    ~WrittenOutputsOfLevel() { outer_.swap(written_); }
+
+private:
+    Set& written_;
+    Set outer_;
+};
+}  // namespace
+
+// The worker that reads ahead, when one helps; started once per window (and
+// again in a forked child, which has not got the thread).
+ReadAheadWorker* MainWindow::BatchReadAhead() {
+    if (!ReadAheadWorker::Worthwhile()) return nullptr;
+    if (readAhead_ && !readAhead_->Ours()) new std::shared_ptr<ReadAheadWorker>(std::move(readAhead_));  // not ours to end
+    if (!readAhead_) readAhead_ = std::make_shared<ReadAheadWorker>();
+    return readAhead_.get();
+}
+
 void MainWindow::WalkLevelEntries(FolderItem& source, const Ref<FolderItem>& fileDestination,
                                   const Ref<FolderItem>& folderDestination, LevelWalker walker) {
     const int32_t n = source.Count();
+    const WrittenOutputsOfLevel<OutputSet> ownOutputs(batchOutputsWritten_);
+    // The files up to the next folder of the listing are read and written
+    // ahead while this loop puts them in place, and dropped when it stops.
+    std::optional<ReadAheadRun> run;
     for (int32_t i = 1; i <= n; ++i) {
         if (WalkStopRequested()) return;
         Ref<FolderItem> entry = source.Item(i);
         if (entry && entry->Visible()) {
             if (entry->Directory()) {
+                run.reset();
                 if (!PassesOverFolder(*entry)) (this->*walker)(entry, folderDestination, false);
             } else if (!IsPassedOverFile(*entry)) {
-                p_ConvertFile(entry, fileDestination);
+                if (!run || !run->Covers(i)) {
+                    run.reset();
+                    const int32_t last = ReadAheadRun::LastOfRun(source, i, n);
+                    if (ReadAheadWorker* worker = last > i ? BatchReadAhead() : nullptr)
+                        run.emplace(*worker, source, *fileDestination, i, last);
+                }
+                if (std::optional<PendingEmlx> written = run ? run->Take(i) : std::nullopt)
+                    ConvertBatchFile(entry, fileDestination, std::move(written));
+                else
+                    p_ConvertFile(entry, fileDestination);
             }
         }
         RuntimeBackgroundTask();

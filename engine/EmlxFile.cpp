@@ -60,23 +60,42 @@ String EmlxFileName(const String& sourceName, int32_t number) {
     return number < 2 ? base + kExtension : base + " " + StringStrInt32(number) + kExtension;
 }
 
-void WriteEmlxFile(FolderItem& output, const FolderItem& source, EmlxDraft& draft, const OtherOutputName& otherName) {
-    // Asked only when the name is taken. Replacing the source (its own entry,
-    // or the file it reaches through a link) would take the message being
-    // converted away from the user.
-    const auto whenTaken = [&](const FolderItem::Identity& taken) -> std::optional<String> {
-        if (taken == draft.source || taken == source.EntryIdentity())
-            throw IOException("the output " + output.Path().string() + " is its own source");
-        return otherName ? otherName(taken) : std::nullopt;
-    };
-    Ref<TextOutputStream> out = output.CreateTextFile(whenTaken);
-    if (!output.Exists()) return;
+PendingEmlx WriteEmlxPending(const Ref<FolderItem>& output, EmlxDraft& draft) {
+    PendingEmlx pending;
+    pending.output = output;
+    pending.source = draft.source;
+    // The rule is the placer's: it is asked only when the name is taken.
+    const std::shared_ptr<OtherOutputName> otherName = pending.otherName;
+    Ref<TextOutputStream> out =
+        output->CreateTextFile([otherName](const FolderItem::Identity& taken) { return (*otherName)(taken); });
+    if (!output->Exists()) return pending;
     // The file was just made, so it has no codes yet: empty ones need not be set.
     if (!draft.creator.IsEmpty() || !draft.type.IsEmpty()) {
-        output.SetMacCreator(draft.creator);
-        output.SetMacType(draft.type);
+        output->SetMacCreator(draft.creator);
+        output->SetMacType(draft.type);
     }
     if (!draft.message.Prepend(CountLine(draft.message.Size()))) throw RuntimeException("no room for the count line");
     out->WriteGathered({draft.message.View(), draft.trailer.Bytes()});
-    out->Close();
+    draft.message = ByteBuffer();
+    pending.stream = out;
+    return pending;
+}
+
+void PlaceEmlx(PendingEmlx& pending, const FolderItem& source, const OtherOutputName& otherName) {
+    if (!pending.stream) return;
+    // Replacing the source (its own entry, or the file it reaches through a
+    // link) would take the message being converted away from the user.
+    *pending.otherName = [&](const FolderItem::Identity& taken) -> std::optional<String> {
+        if (taken == pending.source || taken == source.EntryIdentity())
+            throw IOException("the output " + pending.output->Path().string() + " is its own source");
+        return otherName ? otherName(taken) : std::nullopt;
+    };
+    pending.stream->Close();
+    *pending.otherName = nullptr;
+}
+
+void WriteEmlxFile(const Ref<FolderItem>& output, const FolderItem& source, EmlxDraft& draft,
+                   const OtherOutputName& otherName) {
+    PendingEmlx pending = WriteEmlxPending(output, draft);
+    PlaceEmlx(pending, source, otherName);
 }

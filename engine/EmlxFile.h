@@ -3,6 +3,7 @@
 // the message part and the property-list trailer, with nothing between them.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include "framework/ByteBuffer.h"
 #include "framework/FolderItem.h"
 #include "framework/Text.h"
+#include "framework/TextStreams.h"
 
 // What is read from a source before anything is created: its codes, its
 // message part and its trailer.
@@ -54,11 +56,25 @@ fw::String EmlxFileName(const fw::String& sourceName, int32_t number = 1);
 // for the name to try instead; none replaces that entry.
 using OtherOutputName = std::function<std::optional<fw::String>(const fw::FolderItem::Identity& taken)>;
 
-// Creates the output, gives it the codes, creator first, and writes the
-// count line, the message part and the trailer in one gathered write. The
-// output is whole or absent: it takes its name only once written and
-// closed, replacing the entry there itself (never writing through a link).
+// An output written whole under its temporary name, waiting to take its name.
+struct PendingEmlx {
+    fw::Ref<fw::FolderItem> output;
+    fw::Ref<fw::TextOutputStream> stream;  // Nil when the file did not come to exist
+    fw::FolderItem::Identity source{};     // the file that was read
+    std::shared_ptr<OtherOutputName> otherName = std::make_shared<OtherOutputName>();
+};
+
+// Creates the output, gives it the codes, creator first, and writes the count
+// line, the message part and the trailer in one gathered write, all under a
+// temporary name. The message part is written away: the draft keeps only its
+// codes and trailer.
+PendingEmlx WriteEmlxPending(const fw::Ref<fw::FolderItem>& output, EmlxDraft& draft);
+// Closes the output and puts it under its name, replacing the entry there
+// itself (never writing through a link): the output is whole or absent.
 // Refuses with an IOException, and leaves nothing, when that entry is the
-// source itself.
-void WriteEmlxFile(fw::FolderItem& output, const fw::FolderItem& source, EmlxDraft& draft,
+// source (`source`, or the file it was read from).
+void PlaceEmlx(PendingEmlx& pending, const fw::FolderItem& source, const OtherOutputName& otherName = nullptr);
+
+// Both in one.
+void WriteEmlxFile(const fw::Ref<fw::FolderItem>& output, const fw::FolderItem& source, EmlxDraft& draft,
                    const OtherOutputName& otherName = nullptr);

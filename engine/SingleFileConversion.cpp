@@ -10,7 +10,7 @@ Ref<FolderItem> MainWindow::p_ConvertSingleFile(Ref<FolderItem> source) {
     try {
         EmlxDraft draft = ReadEmlxDraft(*source, [this](const String& header) { return p_GetPList(header); });
         Ref<FolderItem> output = SourceFile->Parent()->Child(EmlxFileName(source->Name()));
-        WriteEmlxFile(*output, *source, draft);
+        WriteEmlxFile(output, *source, draft);
         return output;
     } catch (...) {
         AlertCaughtFailure(kAlertConvertSingleFile);

@@ -6,15 +6,31 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <sys/mman.h>
+#include <new>
 
 namespace fw {
+
+namespace detail {
+// A large buffer is mapped for itself and returned to the system when it
+// goes: the memory of a message of many megabytes is not kept by the
+// allocator afterwards, so a run's memory stays flat.
+inline constexpr size_t kMappedBuffer = 1u << 20;
+struct ReleaseBuffer {
+    size_t size = 0;
+    void operator()(char* p) const {
+        if (size < kMappedBuffer) delete[] p;
+        else ::munmap(p, size);
+    }
+};
+}  // namespace detail
 
 class ByteBuffer {
 public:
     ByteBuffer() = default;
     // Room for `front` bytes before the text and `capacity` bytes of text.
     ByteBuffer(size_t front, size_t capacity)
-        : storage_(new char[front + capacity]), begin_(front), end_(front), limit_(front + capacity) {}
+        : storage_(Allocate(front + capacity)), begin_(front), end_(front), limit_(front + capacity) {}
 
     char* Data() { return storage_.get() + begin_; }
     const char* Data() const { return storage_.get() + begin_; }
@@ -40,15 +56,25 @@ public:
     void Grow(size_t extra) {
         if (Spare() >= extra) return;
         const size_t total = std::max(2 * limit_, end_ + extra);
-        std::unique_ptr<char[]> bigger(new char[total]);
+        Storage bigger = Allocate(total);
         if (storage_) std::memcpy(bigger.get(), storage_.get(), end_);
         storage_ = std::move(bigger);
         limit_ = total;
     }
 
 private:
-    std::unique_ptr<char[]> storage_;
+    using Storage = std::unique_ptr<char[], detail::ReleaseBuffer>;
+    static Storage Allocate(size_t size);
+
+    Storage storage_;
     size_t begin_ = 0, end_ = 0, limit_ = 0;
 };
+
+inline ByteBuffer::Storage ByteBuffer::Allocate(size_t size) {
+    if (size < detail::kMappedBuffer) return Storage(new char[size], detail::ReleaseBuffer{size});
+    void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    return Storage(static_cast<char*>(p), detail::ReleaseBuffer{size});
+}
 
 }  // namespace fw

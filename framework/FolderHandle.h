@@ -33,8 +33,9 @@ private:
     std::atomic<int> fd_;
 };
 
-// A file being written: a temporary hidden name in its folder until Place
-// puts it under its name. Whatever is not placed is removed.
+// A file being written: without a name in its folder (or, where the file
+// system cannot do that, under a temporary hidden name) until Place puts it
+// under its name. Whatever is not placed is removed.
 struct PendingFile {
     PendingFile(std::shared_ptr<FolderHandle> folder, std::string name, FolderItem::NameTakenRule whenTaken);
     ~PendingFile();
@@ -46,7 +47,7 @@ struct PendingFile {
     void Place();
     // Drops the file: closed and removed, nothing left.
     void Discard() noexcept;
-    bool Open() const { return fd >= 0; }
+    bool Open() const { return fd >= 0 && !placed; }
 
     const std::shared_ptr<FolderHandle> folder;
     std::string name;  // the name it is to have, or was given
@@ -56,7 +57,11 @@ struct PendingFile {
     bool placed = false;
 
 private:
+    bool unnamed_ = false;
     bool TryPlace(bool replace);
+    void GiveTemporaryName();
+    bool Link(const std::string& as);
+    void CloseChecked();
     [[noreturn]] void Fail(const std::string& what, int error);
     FolderItem::NameTakenRule whenTaken_;
 };

@@ -91,7 +91,9 @@ FolderItem::FolderItem(fs::path path) : name_(path.string()) {}
 FolderItem::FolderItem(std::shared_ptr<FolderHandle> folder, std::string name, Listed listed)
     : folder_(std::move(folder)), name_(std::move(name)), listed_(listed) {}
 
-FolderItem::~FolderItem() = default;
+FolderItem::~FolderItem() {
+    if (openedForReading_ >= 0) ::close(openedForReading_);
+}
 
 Ref<FolderItem> FolderItemFromPath(const fs::path& path) { return New<FolderItem>(path); }
 
@@ -157,8 +159,12 @@ Ref<FolderItem> FolderItem::Parent() const {
 }
 
 std::shared_ptr<FolderHandle> FolderItem::SelfHandle() const {
-    if (!self_) self_ = std::make_shared<FolderHandle>(folder_, folder_ ? name_ : Path().string());
-    return self_;
+    // A reader ahead asks for children of the folder it writes into while the
+    // main thread may do the same: the handle is made once, by whichever comes first.
+    std::shared_ptr<FolderHandle> handle = std::atomic_load(&self_);
+    if (handle) return handle;
+    auto made = std::make_shared<FolderHandle>(folder_, folder_ ? name_ : Path().string());
+    return std::atomic_compare_exchange_strong(&self_, &handle, made) ? made : handle;
 }
 
 Ref<FolderItem> FolderItem::Child(const String& name) const {
@@ -204,6 +210,10 @@ int32_t FolderItem::Count() {
 
 Ref<FolderItem> FolderItem::Item(int32_t index) {
     if (!listedOnce_) Count();
+    return ListedItem(index);
+}
+
+Ref<FolderItem> FolderItem::ListedItem(int32_t index) const {
     if (index < 1 || static_cast<size_t>(index) > listing_.size()) return Nil;
     const ListedEntry& entry = listing_[static_cast<size_t>(index - 1)];
     return New<FolderItem>(self_, entry.name, entry.listed);
@@ -248,7 +258,9 @@ bool FolderItem::IsWriteable() const {
 }
 
 // The codes are those of the file that would be read: through a link only
-// when the listing gave a link.
+// when the listing gave a link. A file the listing gave as a regular file is
+// opened to read them, and stays open for the OpenAsTextFile that follows:
+// one open serves both.
 const FolderItem::FinderInfoBytes* FolderItem::ReadFinderInfo() const {
     finderInfo_.reset();
     finderInfoKept_ = true;
@@ -260,7 +272,9 @@ const FolderItem::FinderInfoBytes* FolderItem::ReadFinderInfo() const {
         try {
             const Place at = At();
             const bool follow = listed_ == Listed::Link;
-            if (at.dirfd == AT_FDCWD || HandlePathsWork()) {
+            if (listed_ == Listed::File && KeepOpenForReading(at) >= 0) {
+                n = FGetXattr(openedForReading_, info.data(), info.size());
+            } else if (at.dirfd == AT_FDCWD || HandlePathsWork()) {
                 n = GetXattr(HandlePath(at.dirfd, at.name).c_str(), info.data(), info.size(), follow);
             } else if (const int fd = ::openat(at.dirfd, at.name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | (follow ? 0 : O_NOFOLLOW));
                        fd >= 0) {
@@ -273,6 +287,19 @@ const FolderItem::FinderInfoBytes* FolderItem::ReadFinderInfo() const {
     if (n <= 0) return nullptr;
     finderInfo_ = info;
     return &*finderInfo_;
+}
+
+// Opened without waiting, so that a named pipe cannot hang the program; an
+// entry of a folder through a link only when the listing gave a link.
+int FolderItem::OpenForReading(const Place& at) const {
+    const bool follow = !folder_ || listed_ == Listed::Link;
+    return ::openat(at.dirfd, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | (follow ? 0 : O_NOFOLLOW));
+}
+
+int FolderItem::KeepOpenForReading(const Place& at) const {
+    if (openedForReading_ >= 0) ::close(openedForReading_);
+    openedForReading_ = OpenForReading(at);
+    return openedForReading_;
 }
 
 String FolderItem::FinderCode(size_t offset, bool fresh) const {
@@ -346,14 +373,14 @@ Ref<TextInputStream> FolderItem::OpenAsTextFile() const {
     lastError_.clear();
     try {
         const Place at = At();
-        // Opened without waiting, so that a named pipe cannot hang the
-        // program, and only a regular file is read: a device would never end.
-        const bool follow = !folder_ || listed_ == Listed::Link;
-        const int fd = ::openat(at.dirfd, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | (follow ? 0 : O_NOFOLLOW));
+        int fd = openedForReading_;
+        openedForReading_ = -1;
+        if (fd < 0) fd = OpenForReading(at);
         if (fd < 0) {
             lastError_ = Describe("cannot open", errno);
             return Nil;
         }
+        // Only a regular file is read: a device would never end.
         struct stat st;
         const bool examined = ::fstat(fd, &st) == 0;
         if (!examined || !S_ISREG(st.st_mode)) {

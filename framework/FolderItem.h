@@ -57,7 +57,9 @@ public:
     String DisplayName() const;  // the name as the user sees it
     String AbsolutePath() const;
     Ref<FolderItem> Parent() const;                   // Nil for the root
-    Ref<FolderItem> Child(const String& name) const;  // the entry of that name, existing or not
+    // The entry of that name, existing or not. Once the folder has been
+    // listed or made, another thread may ask for children as well.
+    Ref<FolderItem> Child(const String& name) const;
     // Entries numbered from 1 in byte order of their names. Count lists the
     // folder afresh and raises IOException when it cannot (gone, not a
     // folder, a link, unreadable); Item indexes the last listing.
@@ -106,10 +108,12 @@ public:
     // Why the last OpenAsTextFile gave Nil: the path and the system's reason.
     std::string LastError() const { return lastError_; }
 
-    // The open folder that holds the entry, for a reader on another thread;
-    // null for an item made from a path.
-    const std::shared_ptr<FolderHandle>& Folder() const { return folder_; }
+    // What the listing of its folder said the entry is.
     Listed ListedAs() const { return listed_; }
+    // Entry `index` of the last listing, as Item gives it, without listing:
+    // a reader on another thread may ask for it while the folder is not
+    // listed again.
+    Ref<FolderItem> ListedItem(int32_t index) const;
 
 private:
     struct ListedEntry {
@@ -127,6 +131,8 @@ private:
     bool Writing() const;
     std::shared_ptr<FolderHandle> SelfHandle() const;
     const FinderInfoBytes* ReadFinderInfo() const;
+    int OpenForReading(const Place& at) const;
+    int KeepOpenForReading(const Place& at) const;
     String FinderCode(size_t offset, bool fresh) const;
     void SetFinderCode(size_t offset, const String& code);
     std::string Describe(const std::string& what, int error) const;
@@ -143,6 +149,7 @@ private:
     mutable std::optional<FinderInfoBytes> finderInfo_;
     mutable bool finderInfoKept_ = false;
     mutable std::string lastError_;
+    mutable int openedForReading_ = -1;  // opened to read the codes, kept for OpenAsTextFile
 };
 
 // Tests watch what a run makes through this: it is told every file and

@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <atomic>
 #include <cstdio>
 #include <fcntl.h>
 #include <random>
@@ -40,17 +41,56 @@ PendingFile::PendingFile(std::shared_ptr<FolderHandle> folderHandle, std::string
                          FolderItem::NameTakenRule whenTaken)
     : folder(std::move(folderHandle)), name(std::move(wanted)), whenTaken_(std::move(whenTaken)) {
     const int dirfd = folder->Fd();
-    for (int attempt = 0; fd < 0; ++attempt) {
-        temporaryName = TemporaryNameFor(name);
-        fd = ::openat(dirfd, temporaryName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0 && (errno != EEXIST || attempt > 100)) RaiseIOError("cannot create", folder->Path() / name, errno);
-    }
+#ifdef O_TMPFILE
+    // A file without a name until it is whole: nothing of it can be left
+    // behind, and making it does not lock the folder.
+    fd = ::openat(dirfd, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOSYS)
+        RaiseIOError("cannot create", folder->Path() / name, errno);
+    unnamed_ = fd >= 0;
+#endif
+    if (fd < 0) GiveTemporaryName();
     struct stat st;
     if (::fstat(fd, &st) != 0) Fail("cannot create", errno);
     identity = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
 PendingFile::~PendingFile() { Discard(); }
+
+// Makes the file under a hidden name of its own (or gives the file without
+// a name one).
+void PendingFile::GiveTemporaryName() {
+    const int dirfd = folder->Fd();
+    for (int attempt = 0;; ++attempt) {
+        temporaryName = TemporaryNameFor(name);
+        const bool made = unnamed_ ? Link(temporaryName)
+                                   : (fd = ::openat(dirfd, temporaryName.c_str(),
+                                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666)) >= 0;
+        if (made) break;
+        if (errno != EEXIST || attempt > 100) {
+            const int error = errno;
+            temporaryName.clear();
+            Fail("cannot create", error);
+        }
+    }
+    unnamed_ = false;
+}
+
+// Gives the file without a name the name `as`; false with errno set when it cannot.
+bool PendingFile::Link(const std::string& as) {
+    static std::atomic<bool> emptyPathRefused{false};
+    const int dirfd = folder->Fd();
+#ifdef AT_EMPTY_PATH
+    if (!emptyPathRefused.load()) {
+        if (::linkat(fd, "", dirfd, as.c_str(), AT_EMPTY_PATH) == 0) return true;
+        if (errno != ENOENT && errno != EPERM) return false;
+        emptyPathRefused.store(true);  // only for the privileged: through /proc instead
+    }
+#endif
+    char self[40];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+    return ::linkat(AT_FDCWD, self, dirfd, as.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
 
 void PendingFile::Discard() noexcept {
     if (placed) return;
@@ -70,14 +110,17 @@ void PendingFile::Fail(const std::string& what, int error) {
     RaiseIOError(what, folder->Path() / name, error);
 }
 
+// Closes the file; a close that fails may have lost what was written (a full
+// disk on some file systems only tells here).
+void PendingFile::CloseChecked() {
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0 && errno != EINTR) Fail("cannot write", errno);
+}
+
 void PendingFile::Place() {
     if (placed) return;
     if (fd < 0) Fail("cannot write", EBADF);
-    const int closed = ::close(fd);
-    fd = -1;
-    // A close that fails may have lost what was written (a full disk on
-    // some file systems only tells here).
-    if (closed != 0 && errno != EINTR) Fail("cannot write", errno);
     try {
         bool replace = false;
         while (!TryPlace(replace)) {
@@ -106,6 +149,25 @@ void PendingFile::Place() {
 // the entry there was not to be replaced.
 bool PendingFile::TryPlace(bool replace) {
     const int dirfd = folder->Fd();
+    if (unnamed_) {
+        if (!replace) {
+            if (!Link(name)) {
+                if (errno == EEXIST) return false;
+                Fail("cannot create", errno);
+            }
+            // Closed once it has its name; if the close fails, the name goes again.
+            const int closed = ::close(fd);
+            fd = -1;
+            if (closed != 0 && errno != EINTR) {
+                const int error = errno;
+                ::unlinkat(dirfd, name.c_str(), 0);
+                Fail("cannot write", error);
+            }
+            return true;
+        }
+        GiveTemporaryName();  // the entry there is replaced by a rename, which needs a name
+    }
+    if (fd >= 0) CloseChecked();
     if (!replace) {
         if (RenameNoReplace(dirfd, temporaryName.c_str(), name.c_str()) == 0) return true;
         if (errno == EEXIST) return false;

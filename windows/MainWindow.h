@@ -3,6 +3,8 @@
 // the item count of the batch run under way, the window's controls, their
 // handlers, and the working methods of the conversion engine.
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_set>
@@ -12,6 +14,8 @@
 #include "framework/Window.h"
 
 struct EmlxDraft;
+struct PendingEmlx;
+class ReadAheadWorker;
 
 class MainWindow : public fw::Window {
 public:
@@ -102,14 +106,22 @@ private:
     // output folders and every folder the walk has made.
     std::set<fw::FolderItem::Identity> batchPassedOver_;
     int32_t countDepth_ = 0;
+    // The threads that read, convert and write the next files of a folder
+    // while the walk puts one in place.
+    ReadAheadWorker* BatchReadAhead();
+    std::shared_ptr<ReadAheadWorker> readAhead_;
 
     // The batch writer: the output of a file (no name written twice in one
-    // run), the per-file progress step, and the files written, which a
-    // top-level walk clears when it starts.
+    // folder of a run), the per-file progress step, and the files written.
     void StepBatchProgress();
+    void ConvertBatchFile(const fw::Ref<fw::FolderItem>& source, const fw::Ref<fw::FolderItem>& destination,
+                          std::optional<PendingEmlx> written);
+    void PlaceBatchOutput(const fw::FolderItem& source, PendingEmlx& pending);
     void WriteBatchOutput(const fw::FolderItem& source, const fw::FolderItem& destination, EmlxDraft&& draft);
     void ClearBatchOutputsWritten();
-    std::unordered_set<fw::FolderItem::Identity, fw::FolderItem::IdentityHash> batchOutputsWritten_;
+    // The files a batch level writes, told apart by their entries on disk.
+    using OutputSet = std::unordered_set<fw::FolderItem::Identity, fw::FolderItem::IdentityHash>;
+    OutputSet batchOutputsWritten_;
 
     friend struct MainWindowTestAccess;
     friend void MainWindowInstanceCleanup(MainWindow& window);
