@@ -56,7 +56,7 @@ fw::String EmlxFileName(const fw::String& sourceName, int32_t number = 1);
 // for the name to try instead; none replaces that entry.
 using OtherOutputName = std::function<std::optional<fw::String>(const fw::FolderItem::Identity& taken)>;
 
-// An output written whole under its temporary name, waiting to take its name.
+// An output written whole, waiting to take its name.
 struct PendingEmlx {
     fw::Ref<fw::FolderItem> output;
     fw::Ref<fw::TextOutputStream> stream;  // Nil when the file did not come to exist
@@ -65,8 +65,8 @@ struct PendingEmlx {
 };
 
 // Creates the output, gives it the codes, creator first, and writes the count
-// line, the message part and the trailer in one gathered write, all under a
-// temporary name. The message part is written away: the draft keeps only its
+// line, the message part and the trailer in one gathered write, all before
+// the file has its name. The message part is written away: the draft keeps only its
 // codes and trailer.
 PendingEmlx WriteEmlxPending(const fw::Ref<fw::FolderItem>& output, EmlxDraft& draft);
 // Closes the output and puts it under its name, replacing the entry there

@@ -1,11 +1,11 @@
 #pragma once
 // Reading ahead in a batch walk: while the main thread puts one file in place
-// and steps the progress, a worker thread reads, converts and writes the
-// files that come next in the same folder, in the same order, each under its
-// temporary hidden name. Nothing the user sees changes: the main thread takes
+// and steps the progress, a few worker threads read, convert and write the
+// files that come next in the same folder, each without its name yet.
+// Nothing the user sees changes: the main thread takes
 // each output when its turn comes and puts it under its name as before, so
 // outputs come into being in the same order, with the same names; whatever
-// the worker could not do is done again on the main thread, which reports
+// a worker could not do is done again on the main thread, which reports
 // it; whatever was done ahead is dropped, and its files removed, on a stop.
 #include <condition_variable>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 // The layer's own pieces under FolderItem: an open folder that the items
-// inside it share, and a new file that is written under a temporary name and
+// inside it share, and a new file that is written before it has its name and
 // put in place only when it is whole.
 #include <atomic>
 #include <filesystem>

@@ -93,7 +93,8 @@ public:
     // is not a folder: none replaces that entry; a name is tried instead.
     // It may raise to keep the entry, and the new file is dropped.
     using NameTakenRule = std::function<std::optional<String>(const Identity& taken)>;
-    // A new file under a temporary hidden name in this item's folder. The
+    // A new file in this item's folder, without a name yet (or, where the
+    // file system cannot do that, under a temporary hidden name). The
     // item stands for it at once (Exists, the codes); the stream's Close puts
     // it under the item's name, replacing the entry there itself (a link is
     // replaced, never written through; a folder is never replaced), and

@@ -43,7 +43,7 @@ private:
     bool atEnd_ = false;
 };
 
-// A new file, written under a temporary name. Close puts it under its name
+// A new file, written before it has its name. Close puts it under its name
 // when every write and the close have succeeded; a stream dropped without
 // Close, or one whose writing or closing failed, leaves nothing behind.
 class TextOutputStream : public Object {
