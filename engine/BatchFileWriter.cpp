@@ -2,7 +2,7 @@
 // progress step.
 #include "engine/EmlxFile.h"
 #include "engine/EngineAlerts.h"
-#include "framework/Dialogs.h"
+#include "engine/FailureReport.h"
 #include "windows/MainWindow.h"
 
 using namespace fw;
@@ -14,19 +14,6 @@ const String kProgressHint = " (hit esc to stop)";
 
 void MainWindow::ClearBatchOutputsWritten() { batchOutputsWritten_.clear(); }
 
-// "<base>.emlx", or when a file of this run already has that name,
-// "<base> 2.emlx", "<base> 3.emlx", ...: no message of a run replaces another.
-// Files left by an earlier run are replaced, so a rerun gives the same files.
-// Files are told apart by the entry on disk, not by the name, so that a
-// volume that folds letter case or normalises names loses nothing either.
-Ref<FolderItem> MainWindow::BatchOutputEntry(const FolderItem& destination, const String& sourceName) {
-    for (int32_t n = 1;; ++n) {
-        Ref<FolderItem> candidate = destination.Child(EmlxFileName(sourceName, n));
-        const auto entry = candidate->EntryIdentity();
-        if (!entry || batchOutputsWritten_.count(*entry) == 0) return candidate;
-    }
-}
-
 void MainWindow::StepBatchProgress() {
     Ref<ProgressBar> bar = StatusBar();
     bar->SetValue(bar->Value() + 1);
@@ -35,19 +22,43 @@ void MainWindow::StepBatchProgress() {
     UpdateNow();
 }
 
-// Writes one file of a batch under the name the run gives it, then steps the progress.
-void MainWindow::WriteBatchOutput(const FolderItem& source, const FolderItem& destination, EmlxDraft&& draft) {
-    Ref<FolderItem> output = BatchOutputEntry(destination, source.Name());
-    WriteEmlxFile(*output, source, std::move(draft));
-    if (const auto entry = output->EntryIdentity()) batchOutputsWritten_.insert(*entry);
+// Puts a written output of a batch under "<base>.emlx", or when a file of
+// this run already has that name, "<base> 2.emlx", "<base> 3.emlx", ...: no
+// message of a run replaces another. Files left by an earlier run are
+// replaced, so a rerun gives the same files. Files are told apart by the
+// entry on disk, not by the name, so that a volume that folds letter case or
+// normalises names loses nothing either. Then steps the progress.
+void MainWindow::PlaceBatchOutput(const FolderItem& source, PendingEmlx& pending) {
+    const String sourceName = source.Name();
+    int32_t number = 1;
+    PlaceEmlx(pending, source, [&](const FolderItem::Identity& taken) -> std::optional<String> {
+        if (batchOutputsWritten_.count(taken) == 0) return std::nullopt;
+        return EmlxFileName(sourceName, ++number);
+    });
+    if (pending.stream)
+        if (const auto entry = pending.output->EntryIdentity()) batchOutputsWritten_.insert(*entry);
     StepBatchProgress();
 }
 
+void MainWindow::WriteBatchOutput(const FolderItem& source, const FolderItem& destination, EmlxDraft&& draft) {
+    PendingEmlx pending = WriteEmlxPending(destination.Child(EmlxFileName(source.Name())), draft);
+    PlaceBatchOutput(source, pending);
+}
+
 void MainWindow::p_ConvertFile(Ref<FolderItem> source, Ref<FolderItem> destination) {
+    ConvertBatchFile(source, destination, std::nullopt);
+}
+
+// The batch writer, given the output when it was read and written ahead.
+void MainWindow::ConvertBatchFile(const Ref<FolderItem>& source, const Ref<FolderItem>& destination,
+                                  std::optional<PendingEmlx> written) {
     try {
-        WriteBatchOutput(*source, *destination,
-                         ReadEmlxDraft(*source, [this](const String& message) { return p_GetPList(message); }));
+        if (written)
+            PlaceBatchOutput(*source, *written);
+        else
+            WriteBatchOutput(*source, *destination,
+                             ReadEmlxDraft(*source, [this](const String& header) { return p_GetPList(header); }));
     } catch (...) {
-        RuntimeMsgBox(kAlertConvertFile);
+        AlertCaughtFailure(kAlertConvertFile);
     }
 }

@@ -5,6 +5,3 @@
 // Files whose last extension is "oml" or "OML" are passed over; every other
 // visible file is converted, whatever its extension.
 bool IsPassedOverFile(const fw::FolderItem& file);
-
-// The canonical path of an entry, to tell whether two paths name one folder.
-std::string CanonicalPathOf(const fw::FolderItem& item);

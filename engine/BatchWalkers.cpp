@@ -4,9 +4,10 @@
 
 #include "engine/BatchRules.h"
 #include "engine/EngineAlerts.h"
+#include "engine/FailureReport.h"
+#include "engine/ReadAhead.h"
 #include "framework/Application.h"
 #include "framework/Keyboard.h"
-#include "windows/ErrorAlert.h"
 #include "windows/MainWindow.h"
 
 using namespace fw;
@@ -18,19 +19,24 @@ const String kMailboxSuffix = ".mbox";
 const String kMessagesFolder = "Messages";
 }  // namespace
 
+// Folders are told apart by the entry on disk, which needs no path.
+void MainWindow::PassOver(const FolderItem& folder) {
+    if (const auto entry = folder.EntryIdentity()) batchPassedOver_.insert(*entry);
+}
+
 void MainWindow::BeginBatchRun(const FolderItem& source, const Ref<FolderItem>& target) {
     batchPassedOver_.clear();
     ClearBatchOutputsWritten();
     if (target.IsNil()) return;
-    batchPassedOver_.insert(CanonicalPathOf(*target));
+    PassOver(*target);
     for (const String& suffix : {kMirrorSuffix, kContainerSuffix})
-        if (Ref<FolderItem> root = target->Child(source.Name() + suffix)) batchPassedOver_.insert(CanonicalPathOf(*root));
+        if (Ref<FolderItem> root = target->Child(source.Name() + suffix)) PassOver(*root);
 }
 
 bool MainWindow::MakeOutputFolder(FolderItem& folder) {
     folder.CreateAsFolder();
     if (!folder.Exists()) return false;
-    batchPassedOver_.insert(CanonicalPathOf(folder));
+    PassOver(folder);
     return true;
 }
 
@@ -38,7 +44,9 @@ bool MainWindow::MakeOutputFolder(FolderItem& folder) {
 // never entered, so that no walk or count can run without end, and the count
 // and the walk agree on what they cover.
 bool MainWindow::PassesOverFolder(const FolderItem& folder) const {
-    return folder.Alias() || batchPassedOver_.count(CanonicalPathOf(folder)) > 0;
+    if (folder.Alias()) return true;
+    const auto entry = folder.EntryIdentity();
+    return entry && batchPassedOver_.count(*entry) > 0;
 }
 
 // Quitting the application or closing the window ends a run between two entries.
@@ -49,17 +57,55 @@ bool MainWindow::WalkStopRequested() const {
     return getKeyboardObject()->AsyncKeyDown(kVirtualKeyEscape) || BatchAbandoned();
 }
 
+namespace {
+// The outputs a level writes are its own: names clash only among the files
+// of one folder, and a run's memory stays flat, however many files it writes.
+template <class Set>
+class WrittenOutputsOfLevel {
+public:
+    explicit WrittenOutputsOfLevel(Set& written) : written_(written) { outer_.swap(written_); }
+    ~WrittenOutputsOfLevel() { outer_.swap(written_); }
+
+private:
+    Set& written_;
+    Set outer_;
+};
+}  // namespace
+
+// The worker that reads ahead, when one helps; started once per window (and
+// again in a forked child, which has not got the thread).
+ReadAheadWorker* MainWindow::BatchReadAhead() {
+    if (!ReadAheadWorker::Worthwhile()) return nullptr;
+    if (readAhead_ && !readAhead_->Ours()) new std::shared_ptr<ReadAheadWorker>(std::move(readAhead_));  // not ours to end
+    if (!readAhead_) readAhead_ = std::make_shared<ReadAheadWorker>();
+    return readAhead_.get();
+}
+
 void MainWindow::WalkLevelEntries(FolderItem& source, const Ref<FolderItem>& fileDestination,
                                   const Ref<FolderItem>& folderDestination, LevelWalker walker) {
     const int32_t n = source.Count();
+    const WrittenOutputsOfLevel<OutputSet> ownOutputs(batchOutputsWritten_);
+    // The files up to the next folder of the listing are read and written
+    // ahead while this loop puts them in place, and dropped when it stops.
+    std::optional<ReadAheadRun> run;
     for (int32_t i = 1; i <= n; ++i) {
         if (WalkStopRequested()) return;
         Ref<FolderItem> entry = source.Item(i);
         if (entry && entry->Visible()) {
             if (entry->Directory()) {
+                run.reset();
                 if (!PassesOverFolder(*entry)) (this->*walker)(entry, folderDestination, false);
             } else if (!IsPassedOverFile(*entry)) {
-                p_ConvertFile(entry, fileDestination);
+                if (!run || !run->Covers(i)) {
+                    run.reset();
+                    const int32_t last = ReadAheadRun::LastOfRun(source, i, n);
+                    if (ReadAheadWorker* worker = last > i ? BatchReadAhead() : nullptr)
+                        run.emplace(*worker, source, *fileDestination, i, last);
+                }
+                if (std::optional<PendingEmlx> written = run ? run->Take(i) : std::nullopt)
+                    ConvertBatchFile(entry, fileDestination, std::move(written));
+                else
+                    p_ConvertFile(entry, fileDestination);
             }
         }
         RuntimeBackgroundTask();
@@ -74,7 +120,7 @@ void MainWindow::p_Convert(Ref<FolderItem> SrcFolder, Ref<FolderItem> DestFolder
         if (!MakeOutputFolder(*output)) return;
         WalkLevelEntries(*SrcFolder, output, output, &MainWindow::p_Convert);
     } catch (...) {
-        Msg_ShowError(kAlertRenameItems);
+        ShowCaughtError(kAlertRenameItems);
     }
 }
 
@@ -114,7 +160,7 @@ void MainWindow::p_Convert_MBox(Ref<FolderItem> SrcFolder, Ref<FolderItem> DestF
     try {
         ConvertMailboxLevel(SrcFolder, DestFolder, TopLevel, true, &MainWindow::p_Convert_MBox);
     } catch (...) {
-        Msg_ShowError(kAlertRenameItems);
+        ShowCaughtError(kAlertRenameItems);
     }
 }
 
@@ -122,6 +168,6 @@ void MainWindow::p_Convert_MBox_MailStructure(Ref<FolderItem> SrcFolder, Ref<Fol
     try {
         ConvertMailboxLevel(SrcFolder, DestFolder, TopLevel, false, &MainWindow::p_Convert_MBox_MailStructure);
     } catch (...) {
-        Msg_ShowError(kAlertRenameItems);
+        ShowCaughtError(kAlertRenameItems);
     }
 }

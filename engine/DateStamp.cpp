@@ -1,7 +1,7 @@
 #include "engine/DateStamp.h"
 
 #include "engine/EngineAlerts.h"
-#include "windows/ErrorAlert.h"
+#include "engine/FailureReport.h"
 
 using namespace fw;
 
@@ -10,7 +10,7 @@ int32_t DT_DateToUnixTimeStamp(Ref<Date> date) {
         if (date.IsNil()) return 0;
         return RuntimeCvtReal64ToSInt32(date->TotalSeconds() - kSecondsFrom1904To1970);
     } catch (...) {
-        Msg_ShowError(kAlertDateToUnixTimeStamp);
+        ShowCaughtError(kAlertDateToUnixTimeStamp);
         return 0;
     }
 }

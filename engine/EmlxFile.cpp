@@ -1,62 +1,51 @@
 #include "engine/EmlxFile.h"
 
-#include <string>
-#include <sys/stat.h>
+#include <cstring>
 
+#include "engine/HeaderFields.h"
+#include "engine/LineEnds.h"
 #include "framework/TextStreams.h"
 
 using namespace fw;
 
 namespace {
-
 const String kExtension = ".emlx";
-
-// The output names the source: its own directory entry, or the file that the
-// source reaches through a link. Replacing either would take the message
-// being converted away from the user. Any other link of the output name is
-// another entry, which CreateTextFile replaces without touching its target.
-bool IsSourceItself(const FolderItem& output, const FolderItem& source) {
-    struct stat out, src;
-    if (::lstat(output.Path().c_str(), &out) != 0) return false;  // no output yet: nothing to replace
-    const auto same = [&](const struct stat& s) { return out.st_dev == s.st_dev && out.st_ino == s.st_ino; };
-    return (::lstat(source.Path().c_str(), &src) == 0 && same(src)) ||
-           (::stat(source.Path().c_str(), &src) == 0 && same(src));
-}
-
 }  // namespace
 
-String ReadMessageText(const FolderItem& source) {
-    Ref<TextInputStream> in = source.OpenAsTextFile();
-    String text = StringReplaceAll(in->ReadAll(EncodingsGetter(kEncodingLatin1)), StringDBCSChr(13), String());
-    in->Close();
-    return text;
+ByteBuffer MessageBuffer(std::string_view bytes) {
+    ByteBuffer buffer(kCountLineRoom, bytes.size() + 1);
+    std::memcpy(buffer.Data(), bytes.data(), bytes.size());
+    buffer.SetSize(bytes.size());
+    return buffer;
+}
+
+void EndWithLineEnd(ByteBuffer& text) {
+    if (text.Empty() || text.Back() == '\n') return;
+    text.Grow(1);
+    text.PushBack('\n');
+}
+
+std::string CountLine(size_t messagePartSize) { return std::to_string(messagePartSize) + "\n"; }
+
+String TrailerOf(const ByteBuffer& messagePart, const TrailerBuilder& buildTrailer) {
+    return buildTrailer(String(std::string(HeaderSection(messagePart.View())), EncodingKind::Latin1));
 }
 
 EmlxDraft ReadEmlxDraft(const FolderItem& source, const TrailerBuilder& buildTrailer) {
     EmlxDraft draft;
     draft.type = source.MacType();
     draft.creator = source.MacCreator();
-    draft.content = JoinWithTrailer(ReadMessageText(source), buildTrailer);
+    Ref<TextInputStream> in = source.OpenAsTextFile();
+    if (!in) throw IOException(source.LastError());
+    // Read once, into a buffer with room for the count line in front and the
+    // final LF behind: the line ends are mended in place and nothing is moved.
+    draft.message = in->ReadAllBytes(kCountLineRoom, 1);
+    draft.source = in->Identity();
+    in->Close();
+    draft.message.SetSize(NormalizeLineEnds(draft.message.Data(), draft.message.Size()));
+    EndWithLineEnd(draft.message);
+    draft.trailer = TrailerOf(draft.message, buildTrailer);
     return draft;
-}
-
-String JoinWithTrailer(String message, const TrailerBuilder& buildTrailer) {
-    const String trailer = buildTrailer(message);
-    return JoinEmlxContent(std::move(message), trailer);
-}
-
-String JoinEmlxContent(String message, const String& trailer) {
-    // Joined in the message's own buffer: the CRs removed and the reading
-    // left room for the count line and the trailer, so a large message is
-    // neither copied nor held twice.
-    std::string content = std::move(message).TakeBytes();
-    const bool addLineEnd = !content.empty() && content.back() != '\n';
-    const std::string countLine = std::to_string(content.size() + (addLineEnd ? 1 : 0)) + "\n";
-    content.reserve(countLine.size() + content.size() + 1 + trailer.Bytes().size());
-    content.insert(0, countLine);
-    if (addLineEnd) content += '\n';
-    content += trailer.Bytes();  // UTF-8 already, written as it stands
-    return String(std::move(content), EncodingKind::Latin1);
 }
 
 String EmlxBaseName(const String& sourceName) {
@@ -71,16 +60,42 @@ String EmlxFileName(const String& sourceName, int32_t number) {
     return number < 2 ? base + kExtension : base + " " + StringStrInt32(number) + kExtension;
 }
 
-void WriteEmlxFile(FolderItem& output, const FolderItem& source, EmlxDraft draft) {
-    if (IsSourceItself(output, source))
-        throw IOException("the output " + output.Path().string() + " is its own source");
-    Ref<TextOutputStream> out = output.CreateTextFile();
-    if (!output.Exists()) return;
+PendingEmlx WriteEmlxPending(const Ref<FolderItem>& output, EmlxDraft& draft) {
+    PendingEmlx pending;
+    pending.output = output;
+    pending.source = draft.source;
+    // The rule is the placer's: it is asked only when the name is taken.
+    const std::shared_ptr<OtherOutputName> otherName = pending.otherName;
+    Ref<TextOutputStream> out =
+        output->CreateTextFile([otherName](const FolderItem::Identity& taken) { return (*otherName)(taken); });
+    if (!output->Exists()) return pending;
     // The file was just made, so it has no codes yet: empty ones need not be set.
     if (!draft.creator.IsEmpty() || !draft.type.IsEmpty()) {
-        output.SetMacCreator(draft.creator);
-        output.SetMacType(draft.type);
+        output->SetMacCreator(draft.creator);
+        output->SetMacType(draft.type);
     }
-    out->Write(StringConvertEncoding(std::move(draft.content), EncodingsGetter(kEncodingLatin1)));
-    out->Close();
+    if (!draft.message.Prepend(CountLine(draft.message.Size()))) throw RuntimeException("no room for the count line");
+    out->WriteGathered({draft.message.View(), draft.trailer.Bytes()});
+    draft.message = ByteBuffer();
+    pending.stream = out;
+    return pending;
+}
+
+void PlaceEmlx(PendingEmlx& pending, const FolderItem& source, const OtherOutputName& otherName) {
+    if (!pending.stream) return;
+    // Replacing the source (its own entry, or the file it reaches through a
+    // link) would take the message being converted away from the user.
+    *pending.otherName = [&](const FolderItem::Identity& taken) -> std::optional<String> {
+        if (taken == pending.source || taken == source.EntryIdentity())
+            throw IOException("the output " + pending.output->Path().string() + " is its own source");
+        return otherName ? otherName(taken) : std::nullopt;
+    };
+    pending.stream->Close();
+    *pending.otherName = nullptr;
+}
+
+void WriteEmlxFile(const Ref<FolderItem>& output, const FolderItem& source, EmlxDraft& draft,
+                   const OtherOutputName& otherName) {
+    PendingEmlx pending = WriteEmlxPending(output, draft);
+    PlaceEmlx(pending, source, otherName);
 }

@@ -3,34 +3,47 @@
 // the message part and the property-list trailer, with nothing between them.
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
 
+#include "framework/ByteBuffer.h"
 #include "framework/FolderItem.h"
 #include "framework/Text.h"
+#include "framework/TextStreams.h"
 
-// What is read from a source before anything is created: its codes and the
-// whole content of its ".emlx" file.
+// What is read from a source before anything is created: its codes, its
+// message part and its trailer.
 struct EmlxDraft {
     fw::String type;     // the source's type code, empty when it has none
     fw::String creator;  // the source's creator code, empty when it has none
-    fw::String content;  // count line, message part and trailer, in encoding 43
+    // The message part, with room in front of it for the count line.
+    fw::ByteBuffer message;
+    fw::String trailer;                // UTF-8, written as it stands
+    fw::FolderItem::Identity source{};  // the file that was read
 };
 
-using TrailerBuilder = std::function<fw::String(const fw::String& message)>;
+// Builds the trailer from the message's header section (all of the message
+// that the trailer reads).
+using TrailerBuilder = std::function<fw::String(const fw::String& header)>;
 
-// The message read whole in encoding 43, with every CR removed.
-fw::String ReadMessageText(const fw::FolderItem& source);
+// Room in front of a message for its count line: the digits of any size and the LF.
+inline constexpr size_t kCountLineRoom = 24;
 
-// The draft of a source: its codes, then its message and trailer joined.
+// A copy of the bytes with room in front for the count line and behind for an LF.
+fw::ByteBuffer MessageBuffer(std::string_view bytes);
+// Ends a text that is not empty with an LF, when it does not already end in
+// one: the message part, which the count counts whole.
+void EndWithLineEnd(fw::ByteBuffer& text);
+// The count line of a message part: its exact length in bytes, then LF.
+std::string CountLine(size_t messagePartSize);
+
+// The draft of a source: its codes, then its message with every line end LF
+// and its trailer. The trailer builder is handed the header section.
 EmlxDraft ReadEmlxDraft(const fw::FolderItem& source, const TrailerBuilder& buildTrailer);
-
-// The message and its trailer joined (JoinEmlxContent). The trailer builder
-// is handed the message itself, not a copy.
-fw::String JoinWithTrailer(fw::String message, const TrailerBuilder& buildTrailer);
-
-// The count line, the message part and the trailer in one text of encoding
-// 43. The message part is the message, plus one LF when it is not empty and
-// does not end in LF; the count is its exact length in bytes.
-fw::String JoinEmlxContent(fw::String message, const fw::String& trailer);
+// The trailer of a message part, as the builder makes it from its header section.
+fw::String TrailerOf(const fw::ByteBuffer& messagePart, const TrailerBuilder& buildTrailer);
 
 // The base name of a file name: the name without its last extension and its
 // dot; the whole name when it holds no dot.
@@ -39,8 +52,29 @@ fw::String EmlxBaseName(const fw::String& sourceName);
 // space, the number and ".emlx" ("<base> 2.emlx").
 fw::String EmlxFileName(const fw::String& sourceName, int32_t number = 1);
 
-// Creates the output file (an existing entry of its name replaced, never
-// written through), gives it the codes, creator first, and writes the content
-// in one piece. Refuses with an IOException, before anything is created, when
-// the output entry is the source itself.
-void WriteEmlxFile(fw::FolderItem& output, const fw::FolderItem& source, EmlxDraft draft);
+// Asked, when the output's name is taken by an entry that is not the source,
+// for the name to try instead; none replaces that entry.
+using OtherOutputName = std::function<std::optional<fw::String>(const fw::FolderItem::Identity& taken)>;
+
+// An output written whole, waiting to take its name.
+struct PendingEmlx {
+    fw::Ref<fw::FolderItem> output;
+    fw::Ref<fw::TextOutputStream> stream;  // Nil when the file did not come to exist
+    fw::FolderItem::Identity source{};     // the file that was read
+    std::shared_ptr<OtherOutputName> otherName = std::make_shared<OtherOutputName>();
+};
+
+// Creates the output, gives it the codes, creator first, and writes the count
+// line, the message part and the trailer in one gathered write, all before
+// the file has its name. The message part is written away: the draft keeps only its
+// codes and trailer.
+PendingEmlx WriteEmlxPending(const fw::Ref<fw::FolderItem>& output, EmlxDraft& draft);
+// Closes the output and puts it under its name, replacing the entry there
+// itself (never writing through a link): the output is whole or absent.
+// Refuses with an IOException, and leaves nothing, when that entry is the
+// source (`source`, or the file it was read from).
+void PlaceEmlx(PendingEmlx& pending, const fw::FolderItem& source, const OtherOutputName& otherName = nullptr);
+
+// Both in one.
+void WriteEmlxFile(const fw::Ref<fw::FolderItem>& output, const fw::FolderItem& source, EmlxDraft& draft,
+                   const OtherOutputName& otherName = nullptr);

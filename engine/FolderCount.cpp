@@ -1,7 +1,7 @@
 // The first pass of a batch run: counts the visible files under a folder.
 #include "engine/EngineAlerts.h"
+#include "engine/FailureReport.h"
 #include "framework/Application.h"
-#include "windows/ErrorAlert.h"
 #include "windows/MainWindow.h"
 
 using namespace fw;
@@ -29,6 +29,6 @@ void MainWindow::p_CountItems(Ref<FolderItem> Folder) {
             RuntimeBackgroundTask();
         }
     } catch (...) {
-        Msg_ShowError(kAlertCountItems);
+        ShowCaughtError(kAlertCountItems);
     }
 }

@@ -5,10 +5,10 @@
 
 #include "engine/DateStamp.h"
 #include "engine/EngineAlerts.h"
+#include "engine/FailureReport.h"
 #include "engine/HeaderFields.h"
 #include "engine/PlistText.h"
 #include "framework/Date.h"
-#include "windows/ErrorAlert.h"
 #include "windows/MainWindow.h"
 
 using namespace fw;
@@ -86,7 +86,7 @@ String MainWindow::p_GetPList(const String& message) {
     try {
         return BuildPropertyListTrailer(message);
     } catch (...) {
-        Msg_ShowError(kAlertGetPList);
+        ShowCaughtError(kAlertGetPList);
         return String();
     }
 }

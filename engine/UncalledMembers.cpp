@@ -3,10 +3,9 @@
 // existence.
 #include "engine/EmlxFile.h"
 #include "engine/EngineAlerts.h"
+#include "engine/FailureReport.h"
 #include "framework/Date.h"
-#include "framework/Dialogs.h"
 #include "framework/TextStreams.h"
-#include "windows/ErrorAlert.h"
 #include "windows/MainWindow.h"
 
 using namespace fw;
@@ -20,14 +19,16 @@ void MainWindow::p_ConvertFile_Obs(Ref<FolderItem> source, Ref<FolderItem> desti
         const int32_t n = RuntimeCvtReal64ToSInt32(StringVal(in->ReadLine(Nil)));
         String text = StringDBCSLeft(in->ReadAll(Nil), n);
         text = StringReplaceAll(std::move(text), StringDBCSChr(13) + StringDBCSChr(10), StringDBCSChr(10));
+        draft.source = in->Identity();
         in->Close();
-        draft.content =
-            JoinWithTrailer(std::move(text), [this](const String& message) { return p_GetPList(message); });
+        draft.message = MessageBuffer(text.Bytes());
+        EndWithLineEnd(draft.message);
+        draft.trailer = TrailerOf(draft.message, [this](const String& header) { return p_GetPList(header); });
         // CreateTextFile raises rather than giving no stream, and the content
         // is already in encoding 43, so the shared writer does what this one did.
         WriteBatchOutput(*source, *destination, std::move(draft));
     } catch (...) {
-        RuntimeMsgBox(kAlertConvertFile);
+        AlertCaughtFailure(kAlertConvertFile);
     }
 }
 
@@ -35,7 +36,7 @@ bool MainWindow::Desktop_FileExists(Ref<FolderItem> item) {
     try {
         return item->Exists();
     } catch (...) {
-        Msg_ShowError(kAlertDesktopFileExists);
+        ShowCaughtError(kAlertDesktopFileExists);
         return false;
     }
 }

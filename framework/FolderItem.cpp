@@ -1,14 +1,17 @@
 #include "framework/FolderItem.h"
 
+#include <QImage>
 #include <algorithm>
-#include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include "framework/FolderHandle.h"
 #include "framework/Picture.h"
 #include "framework/TextStreams.h"
 
@@ -20,124 +23,224 @@ namespace {
 
 #ifdef __APPLE__
 constexpr const char* kFinderInfo = "com.apple.FinderInfo";
-#define QUELMAR_GETXATTR(p, n, b, s) ::getxattr(p, n, b, s, 0, XATTR_NOFOLLOW)
-#define QUELMAR_SETXATTR(p, n, b, s) ::setxattr(p, n, b, s, 0, XATTR_NOFOLLOW)
-#define QUELMAR_REMOVEXATTR(p, n) ::removexattr(p, n, XATTR_NOFOLLOW)
+ssize_t GetXattr(const char* path, void* buffer, size_t size, bool follow) {
+    return ::getxattr(path, kFinderInfo, buffer, size, 0, follow ? 0 : XATTR_NOFOLLOW);
+}
+int SetXattr(const char* path, const void* buffer, size_t size) {
+    return ::setxattr(path, kFinderInfo, buffer, size, 0, XATTR_NOFOLLOW);
+}
+int RemoveXattr(const char* path) { return ::removexattr(path, kFinderInfo, XATTR_NOFOLLOW); }
+ssize_t FGetXattr(int fd, void* buffer, size_t size) { return ::fgetxattr(fd, kFinderInfo, buffer, size, 0, 0); }
+int FSetXattr(int fd, const void* buffer, size_t size) { return ::fsetxattr(fd, kFinderInfo, buffer, size, 0, 0); }
+int FRemoveXattr(int fd) { return ::fremovexattr(fd, kFinderInfo, 0); }
+#ifndef ENODATA
+#define ENODATA ENOATTR
+#endif
 #else
 constexpr const char* kFinderInfo = "user.com.apple.FinderInfo";
-#define QUELMAR_GETXATTR(p, n, b, s) ::lgetxattr(p, n, b, s)
-#define QUELMAR_SETXATTR(p, n, b, s) ::lsetxattr(p, n, b, s, 0)
-#define QUELMAR_REMOVEXATTR(p, n) ::lremovexattr(p, n)
+ssize_t GetXattr(const char* path, void* buffer, size_t size, bool follow) {
+    return follow ? ::getxattr(path, kFinderInfo, buffer, size) : ::lgetxattr(path, kFinderInfo, buffer, size);
+}
+int SetXattr(const char* path, const void* buffer, size_t size) {
+    return ::lsetxattr(path, kFinderInfo, buffer, size, 0);
+}
+int RemoveXattr(const char* path) { return ::lremovexattr(path, kFinderInfo); }
+ssize_t FGetXattr(int fd, void* buffer, size_t size) { return ::fgetxattr(fd, kFinderInfo, buffer, size); }
+int FSetXattr(int fd, const void* buffer, size_t size) { return ::fsetxattr(fd, kFinderInfo, buffer, size, 0); }
+int FRemoveXattr(int fd) { return ::fremovexattr(fd, kFinderInfo); }
 #endif
 
-using FinderInfo = std::array<char, 32>;
+using FinderInfoBytes = std::array<char, 32>;
 
-bool ReadFinderInfo(const fs::path& path, FinderInfo& info) {
-    info.fill(0);
-    ssize_t n = QUELMAR_GETXATTR(path.c_str(), kFinderInfo, info.data(), info.size());
-    return n > 0;
+FolderItem::Listed ListedType(unsigned char type) {
+    switch (type) {
+    case DT_REG: return FolderItem::Listed::File;
+    case DT_DIR: return FolderItem::Listed::Folder;
+    case DT_LNK: return FolderItem::Listed::Link;
+    case DT_UNKNOWN: return FolderItem::Listed::Unknown;
+    default: return FolderItem::Listed::Other;
+    }
 }
 
-std::string IOError(const std::string& what, const fs::path& path) {
-    return what + " " + path.string() + ": " + std::strerror(errno);
+FolderItem::Identity IdentityOf(const struct stat& st) {
+    return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
-bool Stat(const fs::path& path, struct stat& st, bool followLink) {
-    return (followLink ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) == 0;
+// The path by which an attribute call reaches an entry of an open folder: the
+// folder's handle through /proc and the one name, so no path is resolved.
+std::string HandlePath(int dirfd, const char* name) {
+    if (dirfd == AT_FDCWD) return name;
+    char prefix[40];
+    std::snprintf(prefix, sizeof prefix, "/proc/self/fd/%d/", dirfd);
+    return prefix + std::string(name);
 }
 
-std::function<void(const fs::path&)>& CreationObserver() {
-    static std::function<void(const fs::path&)> observer;
-    return observer;
-}
-
-void Created(const fs::path& path) {
-    if (CreationObserver()) CreationObserver()(path);
+bool HandlePathsWork() {
+#ifdef __linux__
+    static const bool works = ::access("/proc/self/fd", X_OK) == 0;
+    return works;
+#else
+    return false;
+#endif
 }
 
 }  // namespace
 
-void SetCreationObserver(std::function<void(const fs::path&)> observer) { CreationObserver() = std::move(observer); }
+FolderItem::FolderItem(fs::path path) : name_(path.string()) {}
 
-FolderItem::FolderItem(fs::path path) : path_(std::move(path)) {}
+FolderItem::FolderItem(std::shared_ptr<FolderHandle> folder, std::string name, Listed listed)
+    : folder_(std::move(folder)), name_(std::move(name)), listed_(listed) {}
+
+FolderItem::~FolderItem() {
+    if (openedForReading_ >= 0) ::close(openedForReading_);
+}
 
 Ref<FolderItem> FolderItemFromPath(const fs::path& path) { return New<FolderItem>(path); }
 
+// After CreateTextFile, the item names the file as it was finally placed.
+void FolderItem::Adopt() const {
+    if (!pending_ || !pending_->placed) return;
+    if (folder_) {
+        name_ = pending_->name;
+    } else if (fs::path(name_).filename() != pending_->name) {
+        name_ = (fs::path(name_).parent_path() / pending_->name).string();
+    }
+}
+
+bool FolderItem::Writing() const { return pending_ && !pending_->placed && pending_->Open(); }
+
+FolderItem::Place FolderItem::At() const {
+    Adopt();
+    if (!folder_) return {AT_FDCWD, name_.c_str()};
+    return {folder_->Fd(), name_.c_str()};
+}
+
+bool FolderItem::StatEntry(struct stat& st, bool follow) const {
+    try {
+        const Place at = At();
+        return ::fstatat(at.dirfd, at.name, &st, follow ? 0 : AT_SYMLINK_NOFOLLOW) == 0;
+    } catch (const IOException&) {
+        return false;  // the folder that holds it cannot be opened: errno says why
+    }
+}
+
+std::string FolderItem::Describe(const std::string& what, int error) const {
+    return what + " " + Path().string() + ": " + std::strerror(error);
+}
+
+fs::path FolderItem::Path() const {
+    Adopt();
+    return folder_ ? folder_->Path() / name_ : fs::path(name_);
+}
+
 String FolderItem::Name() const {
-    fs::path p = path_;
+    Adopt();
+    if (folder_) return String(name_);
+    fs::path p = name_;
     if (!p.has_filename() && p.has_parent_path() && p != p.root_path()) p = p.parent_path();
     return String(p.filename().string());
 }
 
 String FolderItem::DisplayName() const { return Name(); }
 
-String FolderItem::AbsolutePath() const { return String(fs::absolute(path_).lexically_normal().string()); }
+String FolderItem::AbsolutePath() const { return String(fs::absolute(Path()).lexically_normal().string()); }
 
 Ref<FolderItem> FolderItem::Parent() const {
-    fs::path abs = fs::absolute(path_).lexically_normal();
+    if (folder_) {
+        Ref<FolderItem> parent = folder_->parent ? New<FolderItem>(folder_->parent, folder_->name, Listed::Folder)
+                                                 : New<FolderItem>(fs::path(folder_->name));
+        parent->self_ = folder_;
+        return parent;
+    }
+    fs::path abs = fs::absolute(fs::path(name_)).lexically_normal();
     if (!abs.has_filename()) abs = abs.parent_path();
     if (abs == abs.root_path()) return Nil;
     return New<FolderItem>(abs.parent_path());
+}
+
+std::shared_ptr<FolderHandle> FolderItem::SelfHandle() const {
+    // A reader ahead asks for children of the folder it writes into while the
+    // main thread may do the same: the handle is made once, by whichever comes first.
+    std::shared_ptr<FolderHandle> handle = std::atomic_load(&self_);
+    if (handle) return handle;
+    auto made = std::make_shared<FolderHandle>(folder_, folder_ ? name_ : Path().string());
+    return std::atomic_compare_exchange_strong(&self_, &handle, made) ? made : handle;
 }
 
 Ref<FolderItem> FolderItem::Child(const String& name) const {
     // A child is an entry of this folder: a name that would lead elsewhere names none.
     const std::string n = name.ToUTF8();
     if (n.empty() || n == "." || n == ".." || n.find('/') != std::string::npos) return Nil;
-    return New<FolderItem>(path_ / fs::path(n));
+    return New<FolderItem>(SelfHandle(), n);
 }
 
 int32_t FolderItem::Count() {
-    // Listed afresh at every count, so a folder kept between runs shows what
-    // it holds now; Item indexes the listing of the last count.
-    listing_.reset();
-    return Listing();
-}
-
-int32_t FolderItem::Listing() {
-    if (!listing_) {
-        std::vector<ListedEntry> entries;
-        std::error_code ec;
-        for (fs::directory_iterator it(path_, ec), end; !ec && it != end; it.increment(ec)) {
-            std::error_code typeError;
-            const fs::file_type type = it->symlink_status(typeError).type();
-            entries.push_back({it->path().filename(), typeError ? fs::file_type::none : type});
-        }
-        if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory)
-            throw IOException("cannot list " + path_.string() + ": " + ec.message());
-        std::sort(entries.begin(), entries.end(),
-                  [](const ListedEntry& a, const ListedEntry& b) { return a.name.native() < b.name.native(); });
-        listing_ = std::move(entries);
+    // Opened and listed afresh at every count, so a folder kept between runs
+    // shows what it holds now and one that has gone is noticed; Item indexes
+    // the listing of the last count, in the folder that was listed.
+    listing_.clear();
+    listedOnce_ = true;
+    AllowManyHandles();
+    const Place at = At();
+    const int fd = ::openat(at.dirfd, at.name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (folder_ ? O_NOFOLLOW : 0));
+    if (fd < 0) throw IOException(Describe("cannot list", errno));
+    auto handle = std::make_shared<FolderHandle>(folder_, folder_ ? name_ : Path().string(), fd);
+    const int listFd = ::dup(fd);
+    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (!dir) {
+        const int error = errno;
+        if (listFd >= 0) ::close(listFd);
+        throw IOException(Describe("cannot list", error));
     }
-    return static_cast<int32_t>(std::min<size_t>(listing_->size(), INT32_MAX));
+    std::vector<ListedEntry> entries;
+    errno = 0;
+    while (const struct dirent* entry = ::readdir(dir)) {
+        const char* n = entry->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+        entries.push_back({n, ListedType(entry->d_type)});
+    }
+    const int error = errno;
+    ::closedir(dir);
+    if (error != 0) throw IOException(Describe("cannot list", error));
+    std::sort(entries.begin(), entries.end(), [](const ListedEntry& a, const ListedEntry& b) { return a.name < b.name; });
+    listing_ = std::move(entries);
+    self_ = std::move(handle);
+    return static_cast<int32_t>(std::min<size_t>(listing_.size(), INT32_MAX));
 }
 
 Ref<FolderItem> FolderItem::Item(int32_t index) {
-    int32_t n = Listing();
-    if (index < 1 || index > n) return Nil;
-    const ListedEntry& entry = (*listing_)[static_cast<size_t>(index - 1)];
-    Ref<FolderItem> item = New<FolderItem>(path_ / entry.name);
-    item->listedType_ = entry.type;
-    return item;
+    if (!listedOnce_) Count();
+    return ListedItem(index);
+}
+
+Ref<FolderItem> FolderItem::ListedItem(int32_t index) const {
+    if (index < 1 || static_cast<size_t>(index) > listing_.size()) return Nil;
+    const ListedEntry& entry = listing_[static_cast<size_t>(index - 1)];
+    return New<FolderItem>(self_, entry.name, entry.listed);
 }
 
 bool FolderItem::Exists() const {
+    if (Writing()) return true;  // the file CreateTextFile is writing, not yet under its name
     struct stat st;
-    return Stat(path_, st, false);
+    return StatEntry(st, false);
 }
 
 bool FolderItem::Directory() const {
-    if (listedType_ == fs::file_type::regular) return false;
-    if (listedType_ == fs::file_type::directory) return true;
+    if (listed_ == Listed::Folder) return true;
+    if (listed_ == Listed::File || listed_ == Listed::Other) return false;
     struct stat st;
-    return Stat(path_, st, true) && S_ISDIR(st.st_mode);
+    if (StatEntry(st, true)) return S_ISDIR(st.st_mode);
+    // Gone, or a link that leads nowhere: no folder. An entry of a folder
+    // that cannot be examined is not taken for a file.
+    if (!folder_ || errno == ENOENT || errno == ELOOP || errno == ENOTDIR) return false;
+    throw IOException(Describe("cannot examine", errno));
 }
 
 bool FolderItem::Alias() const {
-    if (listedType_ == fs::file_type::regular || listedType_ == fs::file_type::directory) return false;
-    if (listedType_ == fs::file_type::symlink) return true;
+    if (listed_ == Listed::Link) return true;
+    if (listed_ != Listed::Unknown) return false;
     struct stat st;
-    return Stat(path_, st, false) && S_ISLNK(st.st_mode);
+    return StatEntry(st, false) && S_ISLNK(st.st_mode);
 }
 
 bool FolderItem::Visible() const {
@@ -145,90 +248,182 @@ bool FolderItem::Visible() const {
     return name.empty() || name[0] != '.';
 }
 
-bool FolderItem::IsWriteable() const { return ::access(path_.c_str(), W_OK) == 0; }
+bool FolderItem::IsWriteable() const {
+    try {
+        const Place at = At();
+        return ::faccessat(at.dirfd, at.name, W_OK, 0) == 0;
+    } catch (const IOException&) {
+        return false;
+    }
+}
 
-String FolderItem::FinderCode(size_t offset) const {
-    FinderInfo info;
-    if (!ReadFinderInfo(path_, info)) return String();
-    std::string code(info.data() + offset, 4);
+// The codes are those of the file that would be read: through a link only
+// when the listing gave a link. A file the listing gave as a regular file is
+// opened to read them, and stays open for the OpenAsTextFile that follows:
+// one open serves both.
+const FolderItem::FinderInfoBytes* FolderItem::ReadFinderInfo() const {
+    finderInfo_.reset();
+    finderInfoKept_ = true;
+    FinderInfoBytes info{};
+    ssize_t n = -1;
+    if (Writing()) {
+        n = FGetXattr(pending_->fd, info.data(), info.size());
+    } else {
+        try {
+            const Place at = At();
+            const bool follow = listed_ == Listed::Link;
+            if (listed_ == Listed::File && KeepOpenForReading(at) >= 0) {
+                n = FGetXattr(openedForReading_, info.data(), info.size());
+            } else if (at.dirfd == AT_FDCWD || HandlePathsWork()) {
+                n = GetXattr(HandlePath(at.dirfd, at.name).c_str(), info.data(), info.size(), follow);
+            } else if (const int fd = ::openat(at.dirfd, at.name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | (follow ? 0 : O_NOFOLLOW));
+                       fd >= 0) {
+                n = FGetXattr(fd, info.data(), info.size());
+                ::close(fd);
+            }
+        } catch (const IOException&) {
+        }
+    }
+    if (n <= 0) return nullptr;
+    finderInfo_ = info;
+    return &*finderInfo_;
+}
+
+// Opened without waiting, so that a named pipe cannot hang the program; an
+// entry of a folder through a link only when the listing gave a link.
+int FolderItem::OpenForReading(const Place& at) const {
+    const bool follow = !folder_ || listed_ == Listed::Link;
+    return ::openat(at.dirfd, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | (follow ? 0 : O_NOFOLLOW));
+}
+
+int FolderItem::KeepOpenForReading(const Place& at) const {
+    if (openedForReading_ >= 0) ::close(openedForReading_);
+    openedForReading_ = OpenForReading(at);
+    return openedForReading_;
+}
+
+String FolderItem::FinderCode(size_t offset, bool fresh) const {
+    const FinderInfoBytes* info = fresh || !finderInfoKept_ ? ReadFinderInfo() : finderInfo_ ? &*finderInfo_ : nullptr;
+    if (!fresh) finderInfoKept_ = false;
+    if (!info) return String();
+    std::string code(info->data() + offset, 4);
     if (code == std::string(4, '\0')) return String();
     return String(std::move(code), EncodingKind::Latin1);
 }
 
+String FolderItem::MacType() const { return FinderCode(0, true); }
+String FolderItem::MacCreator() const { return FinderCode(4, false); }
+void FolderItem::SetMacType(const String& code) { SetFinderCode(0, code); }
+void FolderItem::SetMacCreator(const String& code) { SetFinderCode(4, code); }
+
 void FolderItem::SetFinderCode(size_t offset, const String& code) {
-    FinderInfo info;
-    bool had = ReadFinderInfo(path_, info);
+    const FinderInfoBytes* current = ReadFinderInfo();
+    finderInfoKept_ = false;
+    FinderInfoBytes info{};
+    if (current) info = *current;
     std::string bytes = StringConvertEncoding(code, EncodingsGetter(kEncodingLatin1)).Bytes();
     bytes.resize(4, bytes.empty() ? '\0' : ' ');
     std::copy(bytes.begin(), bytes.end(), info.begin() + static_cast<std::ptrdiff_t>(offset));
     const bool empty = std::all_of(info.begin(), info.end(), [](char c) { return c == 0; });
-    if (empty) {
-        // No codes at all: leave no Finder information behind.
-        if (had && QUELMAR_REMOVEXATTR(path_.c_str(), kFinderInfo) != 0 && errno != ENODATA)
-            throw IOException(IOError("cannot clear the file codes of", path_));
-        return;
+    if (empty && !current) return;  // no codes, and none to clear
+
+    // The file being written through its own descriptor; any other entry
+    // through its folder's handle, never through a link.
+    int fd = Writing() ? pending_->fd : -1;
+    bool ownFd = false;
+    std::string path;
+    if (fd < 0) {
+        const Place at = At();
+        if (at.dirfd == AT_FDCWD || HandlePathsWork()) {
+            path = HandlePath(at.dirfd, at.name);
+        } else {
+            fd = ::openat(at.dirfd, at.name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+            if (fd < 0) throw IOException(Describe("cannot set the file codes of", errno));
+            ownFd = true;
+        }
     }
-    if (QUELMAR_SETXATTR(path_.c_str(), kFinderInfo, info.data(), info.size()) != 0) {
-        if (errno == ENOTSUP) return;  // this file system keeps no codes
-        throw IOException(IOError("cannot set the file codes of", path_));
+    int rc;
+    if (empty) {  // no codes at all: leave no Finder information behind
+        rc = fd >= 0 ? FRemoveXattr(fd) : RemoveXattr(path.c_str());
+        if (rc != 0 && errno == ENODATA) rc = 0;
+    } else {
+        rc = fd >= 0 ? FSetXattr(fd, info.data(), info.size()) : SetXattr(path.c_str(), info.data(), info.size());
+        if (rc != 0 && errno == ENOTSUP) rc = 0;  // this file system keeps no codes
     }
+    const int error = errno;
+    if (ownFd) ::close(fd);
+    if (rc != 0) throw IOException(Describe(empty ? "cannot clear the file codes of" : "cannot set the file codes of", error));
 }
 
-String FolderItem::MacType() const { return FinderCode(0); }
-String FolderItem::MacCreator() const { return FinderCode(4); }
-void FolderItem::SetMacType(const String& code) { SetFinderCode(0, code); }
-void FolderItem::SetMacCreator(const String& code) { SetFinderCode(4, code); }
-
 void FolderItem::CreateAsFolder() {
-    listedType_ = fs::file_type::none;  // what the listing said no longer holds
-    if (::mkdir(path_.c_str(), 0777) == 0) {
-        Created(path_);
+    const Place at = At();
+    if (::mkdirat(at.dirfd, at.name, 0777) == 0) {
+        self_.reset();  // a handle opened before named something else
+        NoteCreated([this] { return Path(); });
         return;
     }
-    if (errno == EEXIST) return;
-    throw IOException(IOError("cannot create the folder", path_));
+    if (errno != EEXIST) throw IOException(Describe("cannot create the folder", errno));
+    // Any entry of the name counts as made, but no output goes through a link.
+    struct stat st;
+    if (::fstatat(at.dirfd, at.name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+        throw IOException(Describe("will not make a folder through the link", ELOOP));
 }
 
 Ref<TextInputStream> FolderItem::OpenAsTextFile() const {
-    // Opened without waiting, so that a named pipe cannot hang the program,
-    // and only a regular file is read: a device would never end.
-    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return Nil;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
-        ::close(fd);
+    lastError_.clear();
+    try {
+        const Place at = At();
+        int fd = openedForReading_;
+        openedForReading_ = -1;
+        if (fd < 0) fd = OpenForReading(at);
+        if (fd < 0) {
+            lastError_ = Describe("cannot open", errno);
+            return Nil;
+        }
+        // Only a regular file is read: a device would never end.
+        struct stat st;
+        const bool examined = ::fstat(fd, &st) == 0;
+        if (!examined || !S_ISREG(st.st_mode)) {
+            lastError_ = examined ? "cannot read " + Path().string() + ": not a regular file" : Describe("cannot read", errno);
+            ::close(fd);
+            return Nil;
+        }
+        return New<TextInputStream>(fd, static_cast<uint64_t>(st.st_size), IdentityOf(st));
+    } catch (const IOException& e) {
+        lastError_ = e.what();
         return Nil;
     }
-    return New<TextInputStream>(fd);
 }
 
-Ref<TextOutputStream> FolderItem::CreateTextFile() {
-    listedType_ = fs::file_type::none;
-    struct stat st;
-    if (Stat(path_, st, false)) {
-        if (S_ISDIR(st.st_mode)) {
-            errno = EISDIR;
-            throw IOException(IOError("cannot replace", path_));
-        }
-        if (::unlink(path_.c_str()) != 0) throw IOException(IOError("cannot replace", path_));
+Ref<TextOutputStream> FolderItem::CreateTextFile(NameTakenRule whenTaken) {
+    finderInfo_.reset();
+    if (folder_) {
+        pending_ = std::make_shared<PendingFile>(folder_, name_, std::move(whenTaken));
+    } else {
+        // An item made from a path: its folder is opened by the path.
+        const fs::path path(name_);
+        const fs::path parent = path.has_parent_path() ? path.parent_path() : fs::path(".");
+        if (!path.has_filename()) throw IOException(Describe("cannot create", EISDIR));
+        pending_ = std::make_shared<PendingFile>(std::make_shared<FolderHandle>(nullptr, parent.string()),
+                                                 path.filename().string(), std::move(whenTaken));
     }
-    int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) throw IOException(IOError("cannot create", path_));
-    Ref<TextOutputStream> stream = New<TextOutputStream>(fd);
-    Created(path_);
-    return stream;
+    return New<TextOutputStream>(pending_);
 }
 
 Ref<Picture> FolderItem::OpenAsPicture() const {
+    Ref<TextInputStream> in = OpenAsTextFile();
+    if (!in) return Nil;
+    const std::string bytes = in->ReadAll(Nil).Bytes();
     QImage image;
-    if (!image.load(QString::fromStdString(path_.string()))) return Nil;
+    if (!image.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()))) return Nil;
     return New<Picture>(std::move(image));
 }
 
 std::optional<FolderItem::Identity> FolderItem::EntryIdentity() const {
+    if (pending_ && (pending_->placed || Writing())) return pending_->identity;
     struct stat st;
-    if (!Stat(path_, st, false)) return std::nullopt;
-    return Identity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    if (!StatEntry(st, false)) return std::nullopt;
+    return IdentityOf(st);
 }
 
 }  // namespace fw

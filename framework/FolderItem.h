@@ -1,9 +1,20 @@
 #pragma once
 // A reference to an entry of a folder, which need not exist.
+//
+// An item found in a folder (Item, Child) is held as its name in that
+// folder's open handle, and every operation on it works relative to that
+// handle (openat, fstatat, mkdirat): no full path is ever resolved, so a tree
+// of any depth works, and no link on the way to an entry is followed. Only an
+// item made from a path (the user's choice) resolves that path, links in it
+// included.
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "framework/Object.h"
@@ -14,69 +25,132 @@ namespace fw {
 class TextInputStream;
 class TextOutputStream;
 class Picture;
+struct FolderHandle;
+struct PendingFile;
 
 class FolderItem : public Object {
 public:
-    explicit FolderItem(std::filesystem::path path);
+    // What a folder's listing says an entry is, without a stat of its own.
+    enum class Listed : uint8_t { Unknown, File, Folder, Link, Other };
 
-    const std::filesystem::path& Path() const { return path_; }
+    // Which entry on disk this is (device and inode).
+    struct Identity {
+        uint64_t device, inode;
+        bool operator==(const Identity& o) const { return device == o.device && inode == o.inode; }
+        bool operator<(const Identity& o) const { return device != o.device ? device < o.device : inode < o.inode; }
+    };
+    struct IdentityHash {
+        size_t operator()(const Identity& id) const { return std::hash<uint64_t>()(id.inode * 31 + id.device); }
+    };
+
+    // The entry a path names.
+    explicit FolderItem(std::filesystem::path path);
+    // The entry `name` of an open folder.
+    FolderItem(std::shared_ptr<FolderHandle> folder, std::string name, Listed listed = Listed::Unknown);
+    ~FolderItem() override;
+
+    // The path the item stands for, for messages and tests; it may be longer
+    // than the system's limit and is never used to reach the entry.
+    std::filesystem::path Path() const;
 
     String Name() const;         // the entry's name, with its extension
     String DisplayName() const;  // the name as the user sees it
     String AbsolutePath() const;
-    Ref<FolderItem> Parent() const;                 // Nil for the root
-    Ref<FolderItem> Child(const String& name) const;  // the entry of that name, existing or not
-    // Entries numbered from 1 in byte order of their names. The folder is listed
-    // once, on first use, and Item indexes that listing.
+    Ref<FolderItem> Parent() const;                   // Nil for the root
+    // The entry of that name, existing or not. Once the folder has been
+    // listed or made, another thread may ask for children as well.
+    Ref<FolderItem> Child(const String& name) const;
+    // Entries numbered from 1 in byte order of their names. Count lists the
+    // folder afresh and raises IOException when it cannot (gone, not a
+    // folder, a link, unreadable); Item indexes the last listing.
     int32_t Count();
     Ref<FolderItem> Item(int32_t index);
 
     bool Exists() const;     // an entry of that name exists now, whatever its kind
-    bool Directory() const;  // a folder, also one reached through a link
+    // A folder, also one reached through a link. Raises IOException when the
+    // entry exists but cannot be examined.
+    bool Directory() const;
     bool Alias() const;      // the entry is a symbolic link
     bool Visible() const;    // false for names beginning with "."
     bool IsWriteable() const;
 
-    // Four-character Finder type and creator codes; empty when the file has none.
+    // Four-character Finder type and creator codes; empty when the file has
+    // none. Both come from one read of the Finder information.
     String MacType() const;
     String MacCreator() const;
     void SetMacType(const String& code);
     void SetMacCreator(const String& code);
 
-    // Makes the folder; an existing entry of the name counts as made. Raises
-    // IOException when the system refuses.
+    // Makes the folder; an existing entry of the name counts as made, but a
+    // symbolic link does not. Raises IOException when the system refuses.
     void CreateAsFolder();
-    // Nil when the file cannot be opened for reading.
+    // Nil when the file cannot be opened for reading (LastError says why).
+    // Only a regular file is read. An entry that the listing gave as a
+    // regular file is opened without following a link.
     Ref<TextInputStream> OpenAsTextFile() const;
-    // Removes an existing entry of the name (never writing through a link) and
-    // creates the file exclusively; raises IOException when the system refuses.
-    Ref<TextOutputStream> CreateTextFile();
+
+    // Asked when a new file is whole and its name is taken by an entry that
+    // is not a folder: none replaces that entry; a name is tried instead.
+    // It may raise to keep the entry, and the new file is dropped.
+    using NameTakenRule = std::function<std::optional<String>(const Identity& taken)>;
+    // A new file in this item's folder, without a name yet (or, where the
+    // file system cannot do that, under a temporary hidden name). The
+    // item stands for it at once (Exists, the codes); the stream's Close puts
+    // it under the item's name, replacing the entry there itself (a link is
+    // replaced, never written through; a folder is never replaced), and
+    // otherwise nothing of it is left. Raises IOException when the system
+    // refuses.
+    Ref<TextOutputStream> CreateTextFile(NameTakenRule whenTaken = nullptr);
     // Nil when the file cannot be read as a picture.
     Ref<Picture> OpenAsPicture() const;
 
-    // Which entry on disk this is (device and inode, the entry itself, not
-    // what a link points to); none when it does not exist.
-    struct Identity {
-        uint64_t device, inode;
-        bool operator<(const Identity& o) const { return device != o.device ? device < o.device : inode < o.inode; }
-    };
+    // The entry itself, not what a link points to; none when it does not exist.
     std::optional<Identity> EntryIdentity() const;
+    // Why the last OpenAsTextFile gave Nil: the path and the system's reason.
+    std::string LastError() const { return lastError_; }
+
+    // What the listing of its folder said the entry is.
+    Listed ListedAs() const { return listed_; }
+    // Entry `index` of the last listing, as Item gives it, without listing:
+    // a reader on another thread may ask for it while the folder is not
+    // listed again.
+    Ref<FolderItem> ListedItem(int32_t index) const;
 
 private:
-    int32_t Listing();
-    String FinderCode(size_t offset) const;
-    void SetFinderCode(size_t offset, const String& code);
-
     struct ListedEntry {
-        std::filesystem::path name;
-        std::filesystem::file_type type;  // as the listing gave it, without a stat of its own
+        std::string name;
+        Listed listed;
     };
+    struct Place {  // how a system call reaches the entry
+        int dirfd;
+        const char* name;
+    };
+    using FinderInfoBytes = std::array<char, 32>;
+    Place At() const;
+    bool StatEntry(struct stat& st, bool follow) const;
+    void Adopt() const;
+    bool Writing() const;
+    std::shared_ptr<FolderHandle> SelfHandle() const;
+    const FinderInfoBytes* ReadFinderInfo() const;
+    int OpenForReading(const Place& at) const;
+    int KeepOpenForReading(const Place& at) const;
+    String FinderCode(size_t offset, bool fresh) const;
+    void SetFinderCode(size_t offset, const String& code);
+    std::string Describe(const std::string& what, int error) const;
 
-    std::filesystem::path path_;
-    std::optional<std::vector<ListedEntry>> listing_;
-    // The kind of entry the folder's listing reported: a walk of many files
-    // then needs no stat per entry to tell files from folders.
-    std::filesystem::file_type listedType_ = std::filesystem::file_type::none;
+    std::shared_ptr<FolderHandle> folder_;  // null for an item made from a path
+    mutable std::string name_;              // the name in folder_, or the path
+    Listed listed_ = Listed::Unknown;
+    mutable std::shared_ptr<FolderHandle> self_;  // the entry opened as a folder, once needed
+    std::vector<ListedEntry> listing_;
+    bool listedOnce_ = false;
+    std::shared_ptr<PendingFile> pending_;  // the file CreateTextFile made
+    // MacType reads the Finder information and keeps it for the MacCreator
+    // that follows, so that the pair costs one read.
+    mutable std::optional<FinderInfoBytes> finderInfo_;
+    mutable bool finderInfoKept_ = false;
+    mutable std::string lastError_;
+    mutable int openedForReading_ = -1;  // opened to read the codes, kept for OpenAsTextFile
 };
 
 // Tests watch what a run makes through this: it is told every file and

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <sys/mman.h>
-#include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
+#include <vector>
+
+#include "framework/FolderHandle.h"
 
 namespace fw {
 
@@ -22,6 +26,9 @@ void AdviseHugePages(char* data, size_t size) {
 
 EncodingKind KindOf(const Ref<TextEncoding>& e) { return e.IsNil() ? EncodingKind::Undefined : e->Kind(); }
 std::string ErrorText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+
+// Room for the read that finds the end of a file which grew since it was opened.
+constexpr size_t kReadSlack = 4096;
 }  // namespace
 
 TextInputStream::~TextInputStream() {
@@ -37,38 +44,39 @@ void TextInputStream::Fill() {
     if (n < 0) throw IOException(ErrorText("read"));
     if (n == 0) atEnd_ = true;
     pending_.append(buffer, static_cast<size_t>(n));
-    offset_ += n;
+    offset_ += static_cast<uint64_t>(n);
+}
+
+ByteBuffer TextInputStream::ReadAllBytes(size_t front, size_t back) {
+    if (fd_ < 0) throw IOException("stream closed");
+    const size_t expected = size_ > offset_ ? static_cast<size_t>(size_ - offset_) : 0;
+    // One allocation of the file's size: the read that gets all of it and
+    // less than was asked for has found the end, so a file costs one read.
+    ByteBuffer buffer(front, pending_.size() + expected + back + kReadSlack);
+    AdviseHugePages(buffer.Data(), buffer.Spare());
+    std::memcpy(buffer.Data(), pending_.data(), pending_.size());
+    buffer.SetSize(pending_.size());
+    pending_.clear();
+    size_t got = 0;
+    for (;;) {
+        if (buffer.Spare() < back + kReadSlack) buffer.Grow(back + 2 * kReadSlack + buffer.Size());
+        const size_t asked = buffer.Spare() - back;
+        ssize_t n;
+        do n = ::read(fd_, buffer.Data() + buffer.Size(), asked);
+        while (n < 0 && errno == EINTR);
+        if (n < 0) throw IOException(ErrorText("read"));
+        buffer.SetSize(buffer.Size() + static_cast<size_t>(n));
+        offset_ += static_cast<uint64_t>(n);
+        got += static_cast<size_t>(n);
+        if (n == 0 || (got >= expected && static_cast<size_t>(n) < asked)) break;
+    }
+    atEnd_ = true;
+    return buffer;
 }
 
 String TextInputStream::ReadAll(const Ref<TextEncoding>& encoding) {
-    if (fd_ < 0) throw IOException("stream closed");
-    std::string all = std::move(pending_);
-    pending_.clear();
-    struct stat st;
-    const bool regular = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
-    const size_t expected = regular && st.st_size > offset_ ? static_cast<size_t>(st.st_size - offset_) : 0;
-    // One allocation of the file's size, with room for the read that finds the end.
-    all.reserve(all.size() + expected + (1 << 16));
-    AdviseHugePages(all.data(), all.capacity());
-    size_t got = 0;
-    for (;;) {
-        size_t old = all.size();
-        size_t chunk = all.capacity() > old ? all.capacity() - old : (1 << 16);
-        if (chunk < (1 << 16)) chunk = 1 << 16;
-        all.resize(old + chunk);
-        ssize_t n;
-        do n = ::read(fd_, &all[old], chunk);
-        while (n < 0 && errno == EINTR);
-        if (n < 0) throw IOException(ErrorText("read"));
-        all.resize(old + static_cast<size_t>(n));
-        offset_ += n;
-        got += static_cast<size_t>(n);
-        if (n == 0) break;
-        // A regular file that gave all it had and less than was asked for is at its end.
-        if (regular && got == expected && static_cast<size_t>(n) < chunk) break;
-    }
-    atEnd_ = true;
-    return String(std::move(all), KindOf(encoding));
+    const ByteBuffer bytes = ReadAllBytes(0, 0);
+    return String(std::string(bytes.View()), KindOf(encoding));
 }
 
 String TextInputStream::ReadLine(const Ref<TextEncoding>& encoding) {
@@ -94,30 +102,36 @@ void TextInputStream::Close() {
     fd_ = -1;
 }
 
-TextOutputStream::~TextOutputStream() {
-    if (fd_ >= 0) ::close(fd_);
-}
+TextOutputStream::~TextOutputStream() { file_->Discard(); }
 
-void TextOutputStream::Write(const String& text) {
-    if (fd_ < 0) throw IOException("stream closed");
-    const std::string& s = text.Bytes();
-    // In pieces of 1 MB: one huge write() into the page cache is many times slower.
-    constexpr size_t kPiece = 1 << 20;
-    size_t done = 0;
-    while (done < s.size()) {
-        ssize_t n = ::write(fd_, s.data() + done, std::min(kPiece, s.size() - done));
+void TextOutputStream::Write(const String& text) { WriteGathered({text.Bytes()}); }
+
+void TextOutputStream::WriteGathered(std::initializer_list<std::string_view> pieces) {
+    if (!file_->Open()) throw IOException("stream closed");
+    std::vector<struct iovec> parts;
+    for (std::string_view piece : pieces)
+        if (!piece.empty()) parts.push_back({const_cast<char*>(piece.data()), piece.size()});
+    size_t first = 0;
+    while (first < parts.size()) {
+        const ssize_t n = ::writev(file_->fd, &parts[first], static_cast<int>(std::min<size_t>(parts.size() - first, IOV_MAX)));
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw IOException(ErrorText("write"));
-        done += static_cast<size_t>(n);
+        if (n < 0) {
+            const int error = errno;
+            file_->Discard();
+            RaiseIOError("cannot write", file_->folder->Path() / file_->name, error);
+        }
+        // A short write (a full disk, a signal) goes on where it stopped.
+        size_t done = static_cast<size_t>(n);
+        while (first < parts.size() && done >= parts[first].iov_len) done -= parts[first++].iov_len;
+        if (first < parts.size()) {
+            parts[first].iov_base = static_cast<char*>(parts[first].iov_base) + done;
+            parts[first].iov_len -= done;
+        }
     }
 }
 
-
 void TextOutputStream::Close() {
-    if (fd_ < 0) return;
-    int rc = ::close(fd_);
-    fd_ = -1;
-    if (rc != 0 && errno != EINTR) throw IOException(ErrorText("close"));
+    if (!file_->placed) file_->Place();
 }
 
 }  // namespace fw

@@ -1,42 +1,64 @@
 #pragma once
 // Text streams on a file: read all of it, or write text unchanged.
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
 #include <string>
+#include <string_view>
 
+#include "framework/ByteBuffer.h"
+#include "framework/FolderItem.h"
 #include "framework/Object.h"
 #include "framework/Text.h"
 
 namespace fw {
 
+struct PendingFile;
+
 class TextInputStream : public Object {
 public:
-    explicit TextInputStream(int fd) : fd_(fd) {}
+    // An open regular file of that size (as it was when opened).
+    TextInputStream(int fd, uint64_t size, FolderItem::Identity identity) : fd_(fd), size_(size), identity_(identity) {}
     ~TextInputStream() override;
 
     // The rest of the file as one text in that encoding (Nil: encoding undefined).
     String ReadAll(const Ref<TextEncoding>& encoding);
+    // The rest of the file in one buffer with `front` bytes of room before
+    // it and at least `back` after it, read without filling it first.
+    ByteBuffer ReadAllBytes(size_t front, size_t back);
     // The next line without its line end (LF, CR LF or CR).
     String ReadLine(const Ref<TextEncoding>& encoding);
     void Close();
 
+    // The file that is read (what a link led to).
+    FolderItem::Identity Identity() const { return identity_; }
+
 private:
     void Fill();
     int fd_;
-    off_t offset_ = 0;  // how far the file has been read
+    uint64_t size_;
+    FolderItem::Identity identity_;
+    uint64_t offset_ = 0;  // how far the file has been read
     std::string pending_;
     bool atEnd_ = false;
 };
 
+// A new file, written before it has its name. Close puts it under its name
+// when every write and the close have succeeded; a stream dropped without
+// Close, or one whose writing or closing failed, leaves nothing behind.
 class TextOutputStream : public Object {
 public:
-    explicit TextOutputStream(int fd) : fd_(fd) {}
+    explicit TextOutputStream(std::shared_ptr<PendingFile> file) : file_(std::move(file)) {}
     ~TextOutputStream() override;
 
     // Writes the text's bytes unchanged, with no line end added.
     void Write(const String& text);
+    // Writes the pieces one after another in one gathered write.
+    void WriteGathered(std::initializer_list<std::string_view> pieces);
     void Close();
 
 private:
-    int fd_;
+    std::shared_ptr<PendingFile> file_;
 };
 
 }  // namespace fw

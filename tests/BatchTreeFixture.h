@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "DeepTree.h"
 #include "MainWindowAccess.h"
 #include "ScriptedDialogs.h"
 #include "framework/Application.h"
@@ -23,11 +24,11 @@ protected:
         root_ = std::filesystem::temp_directory_path() /
                 ("quelmar-batch-" + std::to_string(::getpid()) + "-" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(root_);
+        deep_tree::RemoveTree(root_);
         std::filesystem::create_directories(root_ / "Out");
         window_ = GetMainWindowInstance();
         fw::SetCreationObserver([this](const std::filesystem::path& p) {
-            made_.push_back(std::filesystem::relative(p, root_ / "Out").generic_string());
+            made_.push_back(p.lexically_relative(root_ / "Out").generic_string());
             if (onCreate_) onCreate_(made_.back());
         });
     }
@@ -37,7 +38,7 @@ protected:
         fw::SetBackgroundTaskObserver(nullptr);
         if (window_) window_->Close();
         window_.Release();
-        std::filesystem::remove_all(root_);
+        deep_tree::RemoveTree(root_);
     }
 
     std::filesystem::path Path(const std::string& relative) const { return root_ / relative; }

@@ -328,3 +328,48 @@ TEST_F(BatchWalk, AnUnreadableFolderIsReportedByTheCountAndItsSiblingsAreCounted
     fs::permissions(Path("Inbox/B"), fs::perms::owner_all);
     EXPECT_EQ(result, 0);
 }
+
+TEST_F(BatchWalk, WhatIsDoneAheadOfAStopIsDroppedAndOutputsComeInOrder) {
+    // Enough files for the readers to be well ahead of the writer when Escape comes.
+    Strings expected;
+    for (int i = 0; i < 200; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "m%03d", i);
+        Write(std::string("Inbox/") + name + ".eml", Message(name));
+        if (i <= 60) expected.push_back(std::string("Inbox_conv/") + name + ".emlx");
+    }
+    onCreate_ = [this](const std::string& made) {
+        if (made == "Inbox_conv/m060.emlx") Escape(true);
+    };
+    Run("Inbox", Layout::Mirror);
+    Escape(false);
+    EXPECT_EQ(made_, [&] {
+        Strings all{"Inbox_conv"};
+        all.insert(all.end(), expected.begin(), expected.end());
+        return all;
+    }());
+    EXPECT_EQ(Progress(), 61);
+    // Nothing else is left in the folder, hidden or not.
+    Strings present;
+    for (const auto& entry : fs::directory_iterator(Path("Out/Inbox_conv")))
+        present.push_back("Inbox_conv/" + entry.path().filename().string());
+    std::sort(present.begin(), present.end());
+    EXPECT_EQ(present, expected);
+    for (const std::string& m : expected) EXPECT_EQ(ReadEmlx(Path("Out/" + m)).error, "") << m;
+}
+
+TEST_F(BatchWalk, AnEscapeThatWaitsInTheEventQueueStopsTheWalkSoon) {
+    // The walk handles events every few milliseconds, not at every file: a
+    // key press queued like the user's still ends it long before its end.
+    for (int i = 0; i < 1000; ++i) Write("Inbox/m" + std::to_string(10000 + i) + ".eml", "Subject: s\n");
+    bool posted = false;
+    onCreate_ = [&](const std::string& made) {
+        if (posted || made.size() < 5 || made.compare(made.size() - 5, 5, ".emlx") != 0) return;
+        posted = true;
+        QCoreApplication::postEvent(window_->Widget(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    };
+    Run("Inbox", Layout::Mirror);
+    Escape(false);
+    EXPECT_GE(Progress(), 1);
+    EXPECT_LT(Progress(), 1000);
+}

@@ -24,12 +24,14 @@ TEST_F(EmlxSingleFile, MessagePartAndCountForEachKindOfLineEnd) {
     } cases[] = {
         {"CR LF", "From: a@x\r\nSubject: s\r\n\r\nbody\r\n", "From: a@x\nSubject: s\n\nbody\n", "a@x"},
         {"LF", "From: a@x\nSubject: s\n\nbody\n", "From: a@x\nSubject: s\n\nbody\n", "a@x"},
-        {"CR alone", "From: a@x\rSubject: s\r\rbody\r", "From: a@xSubject: sbody\n", "a@xSubject: sbody"},
+        {"CR alone", "From: a@x\rSubject: s\r\rbody\r", "From: a@x\nSubject: s\n\nbody\n", "a@x"},
+        {"CR CR LF", "From: a@x\r\r\nSubject: s\r\r\n\r\r\nbody\r\r\n", "From: a@x\nSubject: s\n\nbody\n", "a@x"},
+        {"a lone CR among CR LF", "From: a@x\r\nTo: b\rc\r\n\r\nbody", "From: a@x\nTo: b\nc\n\nbody\n", "a@x"},
         {"no final line end", "From: a@x\r\n\r\nbody", "From: a@x\n\nbody\n", "a@x"},
         {"blank lines at the end", "From: a@x\n\nbody\n\n\n", "From: a@x\n\nbody\n\n\n", "a@x"},
         {"empty file", "", "", ""},
         {"a lone LF", "\n", "\n", ""},
-        {"a lone CR", "\r", "", ""},
+        {"a lone CR", "\r", "\n", ""},
         {"no header section", "\r\nFrom: a@x\r\n", "\nFrom: a@x\n", ""},
     };
     for (const auto& c : cases) {
@@ -48,6 +50,37 @@ TEST_F(EmlxSingleFile, MessagePartAndCountForEachKindOfLineEnd) {
         EXPECT_EQ(c.source, Read("m.eml"));  // the source is only read
     }
     EXPECT_TRUE(dialogs_->alerts.empty());
+}
+
+TEST_F(EmlxSingleFile, CrLfAndLfMessagesComeOutByteForByte) {
+    const std::string expected =
+        "83\n"
+        "From: Ann <ann@x>\nTo: bob@x\nSubject: Hi\nDate: Tue, 1 Jul 2003 10:52:37 +0200\n\nBody\n"
+        R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0">
+<dict>
+<key>date-sent</key>
+<real>1057049557</real>
+<key>flags</key>
+<integer>33815681</integer>
+<key>sender</key>
+<string>Ann &lt;ann@x&gt;</string>
+<key>subject</key>
+<string>Hi</string>
+<key>to</key>
+<string>bob@x</string>
+</dict>
+</plist>
+)";
+    for (const char* lineEnd : {"\r\n", "\n"}) {
+        SCOPED_TRACE(testing::PrintToString(lineEnd));
+        const std::string e = lineEnd;
+        Write("m.eml", "From: Ann <ann@x>" + e + "To: bob@x" + e + "Subject: Hi" + e +
+                           "Date: Tue, 1 Jul 2003 10:52:37 +0200" + e + e + "Body" + e);
+        ASSERT_TRUE(ConvertSingle("m.eml"));
+        EXPECT_EQ(expected, Read("m.emlx"));
+    }
 }
 
 TEST_F(EmlxSingleFile, HeaderValuesAndDateOfARealMessage) {
@@ -76,9 +109,10 @@ TEST_F(EmlxSingleFile, BinaryContentIsKeptByteForByte) {
     ASSERT_TRUE(ConvertSingle("bin.eml"));
     const EmlxFile file = ReadEmlx(Path("bin.emlx"));
     ASSERT_TRUE(ReadsAsEmlx(file));
-    std::string expected = bytes;
-    expected.erase(std::remove(expected.begin(), expected.end(), '\r'), expected.end());
-    expected.push_back('\n');
+    // The CR of each CR LF goes; the lone CR among the 256 byte values becomes LF.
+    std::string expected = "From: \xFF\xFE\0x\nSubject: \x01\x80\xC3\n\n\0\0\0"s;
+    for (int i = 0; i < 256; ++i) expected.push_back(static_cast<char>(i == '\r' ? '\n' : i));
+    expected.append("\xC3\x28 invalid UTF-8 \xF5\x80\n");
     EXPECT_EQ(expected, file.message);
     EXPECT_EQ("\xC3\xBF\xC3\xBEx", file.sender);
     EXPECT_EQ("\xC2\x80\xC3\x83", file.subject);

@@ -139,7 +139,33 @@ TEST(EmlxTrailer, DateSentIsTheUnixTimeOfTheDateField) {
         {"Mon, 18 Jan 2038 19:14:07 -0800", 2147483647},     // the last second of the range
         {"Tue, 19 Jan 2038 03:14:08 +0000", 2147483647},     // saturates beyond it
         {"Sat, 1 Jan 2101 00:00:00 +0000", 2147483647},
+        // Years before 1969, down to where the range ends.
+        {"Sun, 1 Jan 1950 00:00:00 +0000", -631152000},
+        {"Wed, 31 Dec 1969 23:59:59 +0000", -1},
+        {"Tue, 1 Jan 1901 00:00:00 +0000", -2147483648LL},
+        // Two-digit years: 00-49 are 2000-2049, 50-99 are 1950-1999; three digits are 1900 plus them.
+        {"Tue, 1 Jul 69 10:52:37 +0200", -15865643},
+        {"Sat, 1 Jul 50 10:52:37 +0200", -615481643},
+        {"Sat, 1 Jan 00 00:00:00 +0000", 946684800},
+        {"Tue, 1 Jul 103 10:52:37 +0200", 1057049557},
+        // A time joined to its zone.
+        {"01 Jan 2001 00:01+0000", 978307260},
+        {"Tue, 1 Jul 2003 10:52:37+0200", 1057049557},
+        // Comments and white space between the parts, letter case, a leap second, a day of a leap year.
+        {"Tue, 1 (first) Jul 2003 10 : 52 : 37 +0200", 1057049557},
+        {"  tue ,  01 jul 2003 10:52:37 gmt  ", 1057056757},
+        {"Tue, 1 Jul 2003 10:52:60 +0000", 1057056780},
+        {"Tue, 29 Feb 2000 12:00:00 +0000", 951825600},
+        // Military and unknown alphabetic zones count as UTC; "-0000" is UTC of an unknown zone.
+        {"Tue, 1 Jul 2003 10:52:37 A", 1057056757},
+        {"Tue, 1 Jul 2003 10:52:37 CEST", 1057056757},
+        {"Tue, 1 Jul 2003 10:52:37 -0000", 1057056757},
+        // Forms mail programs wrote outside the standard still read.
+        {"Tuesday, 1 Jul 2003 10:52:37 +0200", 1057049557},
+        {"Tue Jul  1 10:52:37 2003", 1057056757},
         {"yesterday", std::nullopt},
+        {"Tue, 31 Feb 2003 10:52:37 +0000", std::nullopt},
+        {"Tue, 1 Jul 2003 24:00:00 +0000", std::nullopt},
         {"", std::nullopt},
     };
     for (const auto& c : cases) {

@@ -3,14 +3,19 @@
 // the item count of the batch run under way, the window's controls, their
 // handlers, and the working methods of the conversion engine.
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <unordered_set>
 
 #include "framework/Controls.h"
 #include "framework/FolderItem.h"
 #include "framework/Window.h"
 
 struct EmlxDraft;
+struct PendingEmlx;
+class ReadAheadWorker;
 
 class MainWindow : public fw::Window {
 public:
@@ -93,22 +98,30 @@ private:
     void BeginBatchRun(const fw::FolderItem& source, const fw::Ref<fw::FolderItem>& target);
     // Makes one output folder of a level; true when it exists afterwards.
     bool MakeOutputFolder(fw::FolderItem& folder);
+    void PassOver(const fw::FolderItem& folder);
     bool PassesOverFolder(const fw::FolderItem& folder) const;
     bool BatchAbandoned() const;
     bool WalkStopRequested() const;
-    // Canonical paths of the folders a run passes over: the target folder, the
-    // run's top-level output folders and every folder the walk has made.
-    std::set<std::string> batchPassedOver_;
+    // The folders a run passes over: the target folder, the run's top-level
+    // output folders and every folder the walk has made.
+    std::set<fw::FolderItem::Identity> batchPassedOver_;
     int32_t countDepth_ = 0;
+    // The threads that read, convert and write the next files of a folder
+    // while the walk puts one in place.
+    ReadAheadWorker* BatchReadAhead();
+    std::shared_ptr<ReadAheadWorker> readAhead_;
 
-    // The batch writer: the output entry of a file (no name written twice in
-    // one run), the per-file progress step, and the run's written outputs,
-    // which a top-level walk clears when it starts.
-    fw::Ref<fw::FolderItem> BatchOutputEntry(const fw::FolderItem& destination, const fw::String& sourceName);
+    // The batch writer: the output of a file (no name written twice in one
+    // folder of a run), the per-file progress step, and the files written.
     void StepBatchProgress();
+    void ConvertBatchFile(const fw::Ref<fw::FolderItem>& source, const fw::Ref<fw::FolderItem>& destination,
+                          std::optional<PendingEmlx> written);
+    void PlaceBatchOutput(const fw::FolderItem& source, PendingEmlx& pending);
     void WriteBatchOutput(const fw::FolderItem& source, const fw::FolderItem& destination, EmlxDraft&& draft);
     void ClearBatchOutputsWritten();
-    std::set<fw::FolderItem::Identity> batchOutputsWritten_;  // the files this run has written
+    // The files a batch level writes, told apart by their entries on disk.
+    using OutputSet = std::unordered_set<fw::FolderItem::Identity, fw::FolderItem::IdentityHash>;
+    OutputSet batchOutputsWritten_;
 
     // While "Batch Convert" runs, the buttons that start work or change a
     // choice do nothing: no nested run, no folder changed under the walk.

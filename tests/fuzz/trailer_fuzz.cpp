@@ -9,6 +9,7 @@
 
 #include "EmlxReader.h"
 #include "engine/EmlxFile.h"
+#include "engine/LineEnds.h"
 #include "engine/PropertyListTrailer.h"
 
 using namespace fw;
@@ -41,12 +42,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The builder on raw bytes, CRs and all.
     CheckKeys(ParsePropertyList(BuildPropertyListTrailer(String(bytes, EncodingKind::Latin1)).Bytes()));
 
-    // The whole file as the writers make it.
-    String text = StringReplaceAll(String(bytes, EncodingKind::Latin1), StringDBCSChr(13), String());
-    std::string expected = text.Bytes();
-    if (!expected.empty() && expected.back() != '\n') expected += '\n';
-    const String trailer = BuildPropertyListTrailer(text);
-    const EmlxFile file = ParseEmlx(JoinEmlxContent(std::move(text), trailer).Bytes());
+    // The whole file as the writers make it: every line end LF.
+    ByteBuffer part = MessageBuffer(bytes);
+    part.SetSize(NormalizeLineEnds(part.Data(), part.Size()));
+    EndWithLineEnd(part);
+    const std::string expected(part.View());
+    if (expected.find('\r') != std::string::npos) Fail("a CR left in the message");
+    const String trailer = TrailerOf(part, BuildPropertyListTrailer);
+    const EmlxFile file = ParseEmlx(CountLine(part.Size()) + expected + trailer.Bytes());
     if (!file.error.empty()) Fail("file: " + file.error);
     if (file.message != expected) Fail("message changed");
     CheckKeys(file.plist);

@@ -1,0 +1,84 @@
+#include "framework/FolderHandle.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
+
+#ifndef O_PATH
+#define O_PATH O_RDONLY  // where there is none, a handle is a folder opened for reading
+#endif
+
+namespace fw {
+
+// A walk keeps the folders on its way open, several per level of the tree:
+// as many handles as the system allows, so that depth has no limit of ours.
+void AllowManyHandles() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct rlimit limit;
+        if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+            limit.rlim_cur = limit.rlim_max;
+            ::setrlimit(RLIMIT_NOFILE, &limit);
+        }
+    });
+}
+
+namespace {
+
+std::function<void(const std::filesystem::path&)>& CreationObserver() {
+    static std::function<void(const std::filesystem::path&)> observer;
+    return observer;
+}
+
+}  // namespace
+
+void SetCreationObserver(std::function<void(const std::filesystem::path&)> observer) {
+    CreationObserver() = std::move(observer);
+}
+
+void NoteCreated(const std::function<std::filesystem::path()>& path) {
+    if (CreationObserver()) CreationObserver()(path());
+}
+
+void RaiseIOError(const std::string& what, const std::filesystem::path& path, int error) {
+    throw IOException(what + " " + path.string() + ": " + std::strerror(error));
+}
+
+FolderHandle::FolderHandle(std::shared_ptr<FolderHandle> parentFolder, std::string entryName, int fd)
+    : parent(std::move(parentFolder)), name(std::move(entryName)), fd_(fd) {}
+
+FolderHandle::~FolderHandle() {
+    const int fd = fd_.load();
+    if (fd >= 0) ::close(fd);
+}
+
+int FolderHandle::Fd() {
+    const int open = fd_.load();
+    if (open >= 0) return open;
+    AllowManyHandles();
+    const int fd = parent ? ::openat(parent->Fd(), name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+                          : ::open(name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) RaiseIOError("cannot open the folder", Path(), errno);
+    int expected = -1;
+    if (fd_.compare_exchange_strong(expected, fd)) return fd;
+    ::close(fd);  // opened by another thread meanwhile
+    return expected;
+}
+
+std::filesystem::path FolderHandle::Path() const {
+    // Joined once from the top: a deep tree's paths are long.
+    std::vector<const FolderHandle*> chain;
+    for (const FolderHandle* h = this; h; h = h->parent.get()) chain.push_back(h);
+    std::string path = chain.back()->name;
+    for (auto it = chain.rbegin() + 1; it != chain.rend(); ++it) {
+        if (path.empty() || path.back() != '/') path += '/';
+        path += (*it)->name;
+    }
+    return path;
+}
+
+}  // namespace fw

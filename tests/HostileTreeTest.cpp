@@ -1,0 +1,165 @@
+// Batch runs on trees a user's machine may hold: links where output folders
+// go, a tree deeper than the path limit, a source that goes away, and entries
+// that change while the run is under way.
+#include "BatchTreeFixture.h"
+
+#include <map>
+
+#include "DeepTree.h"
+#include "EmlxReader.h"
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+class HostileTree : public BatchTreeFixture {
+protected:
+    // Every file below the folder with its bytes, links as "-> target".
+    std::map<std::string, std::string> Snapshot(const std::string& relative) const {
+        std::map<std::string, std::string> files;
+        for (auto it = fs::recursive_directory_iterator(Path(relative)); it != fs::recursive_directory_iterator(); ++it) {
+            const std::string name = fs::relative(it->path(), Path(relative)).generic_string();
+            if (it->is_symlink()) files[name] = "-> " + fs::read_symlink(it->path()).string();
+            else if (it->is_regular_file()) files[name] = Read(relative + "/" + name);
+        }
+        return files;
+    }
+
+    Strings EmlxMade() const {
+        Strings outputs;
+        for (const std::string& m : made_)
+            if (m.size() > 5 && m.compare(m.size() - 5, 5, ".emlx") == 0) outputs.push_back(m);
+        return outputs;
+    }
+};
+
+TEST_F(HostileTree, AnOutputFolderThatIsALinkIsRefusedAtAnyDepth) {
+    struct Case {
+        const char* what;
+        Layout layout;
+        const char* realFolder;  // made in the target first, when not empty
+        const char* link;        // in the target
+        const char* linkTo;      // under the test's root
+        Strings converted;
+    };
+    const Case cases[] = {
+        {"the output folder is the source", Layout::Mirror, "", "Inbox_conv", "Inbox", {}},
+        {"the container is the source", Layout::MailStructure, "", "Inbox_converted", "Inbox", {}},
+        {"a message folder leads outside", Layout::Mailbox, "Inbox_converted/Inbox.mbox",
+         "Inbox_converted/Inbox.mbox/Messages", "Outside", {}},
+        {"a sub-folder's output leads outside", Layout::Mirror, "Inbox_conv", "Inbox_conv/Sub", "Outside",
+         {"Inbox_conv/a.emlx", "Inbox_conv/a 2.emlx"}},
+        {"a sub-folder's mailbox leads outside", Layout::Mailbox, "Inbox_converted/Inbox", "Inbox_converted/Inbox/Sub.mbox",
+         "Outside", {"Inbox_converted/Inbox.mbox/Messages/a.emlx", "Inbox_converted/Inbox.mbox/Messages/a 2.emlx"}},
+    };
+    Write("Inbox/a.eml", Message("a"));
+    Write("Inbox/a.emlx", "an earlier output the user keeps");
+    Write("Inbox/Sub/s.eml", Message("s"));
+    fs::create_directories(Path("Outside"));
+    const auto source = Snapshot("Inbox");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        deep_tree::RemoveTree(Path("Out"));
+        fs::create_directories(Path("Out") / c.realFolder);
+        fs::create_directory_symlink(Path(c.linkTo), Path("Out") / c.link);
+        made_.clear();
+        dialogs_->alerts.clear();
+        Run("Inbox", c.layout);
+        EXPECT_EQ(dialogs_->Prompts(), Strings{"Exception p_RenameItems"});
+        EXPECT_EQ(EmlxMade(), c.converted);
+        EXPECT_EQ(Snapshot("Inbox"), source);
+        EXPECT_TRUE(fs::is_empty(Path("Outside")));
+        EXPECT_TRUE(fs::is_symlink(Path("Out") / c.link));
+    }
+}
+
+TEST_F(HostileTree, ATreeDeeperThanThePathLimitIsCountedAndConvertedInEachLayout) {
+    constexpr int kDepth = 300;
+    const std::string name(16, 'd');  // 300 levels of 17 bytes pass 4096
+    {
+        fs::create_directories(Path("Inbox"));
+        deep_tree::Folder level(::open(Path("Inbox").c_str(), O_RDONLY | O_DIRECTORY));
+        for (int i = 1; i <= kDepth; ++i) {
+            ASSERT_EQ(::mkdirat(level.fd(), name.c_str(), 0755), 0);
+            level = deep_tree::Open(level.fd(), name);
+            ASSERT_TRUE(deep_tree::WriteFile(level.fd(), "m.eml", Message("level " + std::to_string(i))));
+        }
+    }
+    struct Case {
+        Layout layout;
+        Strings top;          // the folders in the target above the first level
+        std::string levelOf;  // the folder a level's own folder makes for the next level
+        Strings filesIn;      // where a level's files go, inside the folder of its parent level
+    };
+    const Case cases[] = {
+        {Layout::Mirror, {"Inbox_conv"}, name, {name}},
+        {Layout::Mailbox, {"Inbox_converted", "Inbox"}, name, {name + ".mbox", "Messages"}},
+        {Layout::MailStructure, {"Inbox_converted", "Inbox"}, name, {name + ".mbox"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.top.front());
+        deep_tree::RemoveTree(Path("Out"));
+        fs::create_directories(Path("Out"));
+        made_.clear();
+        Run("Inbox", c.layout);
+        EXPECT_TRUE(dialogs_->alerts.empty());
+        EXPECT_EQ(ItemCount(), kDepth);
+        EXPECT_EQ(Progress(), kDepth);
+        EXPECT_EQ(EmlxMade().size(), size_t(kDepth));
+        // The deepest output, reached through folder handles.
+        Strings deepest = c.top;
+        for (int i = 1; i < kDepth; ++i) deepest.push_back(c.levelOf);
+        deepest.insert(deepest.end(), c.filesIn.begin(), c.filesIn.end());
+        deep_tree::Folder folder = deep_tree::OpenPath(Path("Out"), deepest);
+        ASSERT_TRUE(folder);
+        const EmlxFile file = ParseEmlx(deep_tree::ReadFile(folder.fd(), "m.emlx"));
+        ASSERT_EQ(file.error, "");
+        EXPECT_EQ(file.subject, "level 300");
+    }
+}
+
+TEST_F(HostileTree, ChangesDuringTheRunAreEachReportedOnceWithTheirReasonAndTheRestConverted) {
+    // In byte order: A (converted first), B (deleted), a, b (vanishes), c (becomes a link), d.
+    Write("Inbox/A/x.eml", Message("x"));
+    Write("Inbox/B/y.eml", Message("y"));
+    for (const char* n : {"a", "b", "c", "d"}) Write(std::string("Inbox/") + n + ".eml", Message(n));
+    Write("secret.txt", "From: not@yours\n\nnot to be read as c");
+    onCreate_ = [this](const std::string& made) {
+        if (made != "Inbox_conv/A/x.emlx") return;
+        fs::remove_all(Path("Inbox/B"));
+        fs::remove(Path("Inbox/b.eml"));
+        fs::remove(Path("Inbox/c.eml"));
+        fs::create_symlink(Path("secret.txt"), Path("Inbox/c.eml"));
+    };
+    testing::internal::CaptureStderr();
+    Run("Inbox", Layout::Mirror);
+    const std::string reasons = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(dialogs_->Prompts(), (Strings{"Exception p_RenameItems", "application error in p_ConvertFile",
+                                            "application error in p_ConvertFile"}));
+    EXPECT_EQ(EmlxMade(), (Strings{"Inbox_conv/A/x.emlx", "Inbox_conv/a.emlx", "Inbox_conv/d.emlx"}));
+    EXPECT_EQ(ItemCount(), 6);
+    EXPECT_EQ(Progress(), 3);
+    EXPECT_EQ(Read("secret.txt"), "From: not@yours\n\nnot to be read as c");
+    EXPECT_EQ(Read("Inbox/a.eml") + Read("Inbox/d.eml"), Message("a") + Message("d"));
+    // Each alert's place and reason, on standard error.
+    for (const std::string& expected :
+         {"Exception p_RenameItems: cannot list " + Path("Inbox/B").string() + ": No such file or directory",
+          "application error in p_ConvertFile: cannot open " + Path("Inbox/b.eml").string() + ": No such file or directory",
+          "application error in p_ConvertFile: cannot open " + Path("Inbox/c.eml").string() + ": " + std::strerror(ELOOP)})
+        EXPECT_NE(reasons.find(expected), std::string::npos) << expected << "\nnot in:\n" << reasons;
+}
+
+TEST_F(HostileTree, ASourceFolderThatHasGoneIsReportedNotWalkedAsEmpty) {
+    for (Layout layout : {Layout::Mirror, Layout::Mailbox, Layout::MailStructure}) {
+        dialogs_->alerts.clear();
+        made_.clear();
+        Run("Gone", layout);
+        EXPECT_EQ(dialogs_->Prompts(), (Strings{"Exception p_CountItems", "Exception p_RenameItems"}));
+        EXPECT_EQ(ItemCount(), 0);
+        EXPECT_TRUE(EmlxMade().empty());
+    }
+    // A file where the folder was is no folder either.
+    Write("NotAFolder", "x");
+    dialogs_->alerts.clear();
+    Run("NotAFolder", Layout::Mirror);
+    EXPECT_EQ(dialogs_->Prompts(), (Strings{"Exception p_CountItems", "Exception p_RenameItems"}));
+}
