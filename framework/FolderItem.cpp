@@ -159,6 +159,10 @@ Ref<FolderItem> FolderItem::Parent() const {
 }
 
 std::shared_ptr<FolderHandle> FolderItem::SelfHandle() const {
+    // An item made from a path names what is at that path now: a folder the
+    // user chose, then removed and made again, is the new one. Its children
+    // keep the handle they were made with.
+    if (!folder_) return std::make_shared<FolderHandle>(nullptr, Path().string());
     // A reader ahead asks for children of the folder it writes into while the
     // main thread may do the same: the handle is made once, by whichever comes first.
     std::shared_ptr<FolderHandle> handle = std::atomic_load(&self_);
