@@ -102,6 +102,13 @@ class Node:
         except dbus.DBusException:
             return self.name
 
+    def selection(self):
+        """(start, end) of the first selected stretch of a field's text; (0, 0) for none."""
+        if int(self.proxy.GetNSelections(dbus_interface=TEXT)) == 0:
+            return 0, 0
+        start, end = self.proxy.GetSelection(0, dbus_interface=TEXT)
+        return int(start), int(end)
+
     def extents(self):
         """(x, y, width, height) on the screen."""
         x, y, width, height = self.proxy.GetExtents(dbus.UInt32(0), dbus_interface=COMPONENT)

@@ -164,6 +164,54 @@ def scenario_single_file_conversion(quelmar, files):
     quelmar.quit()
 
 
+def scenario_edit_menu_on_a_path_field(quelmar, files):
+    source = os.path.join(files, "Letters", "hello.eml")
+    write(source, message_text("Hello"))
+    quelmar.choose("open-file-dialog", quelmar.button("Select..."), "Open", "File name:", source)
+    field = quelmar.session.control(quelmar.main, "text", "")
+    quelmar.session.click(field)
+    wait_until("the path field focused", lambda: field.has("focused"))
+
+    def items_enabled():
+        return {m.name: m.has("enabled") for m in quelmar.main.find("menu item", "Edit").find_all("menu item")}
+
+    # By the keyboard: Alt+E. A read-only field allows Select All, and Copy
+    # once something is selected.
+    known = quelmar.session.visible_windows()
+    quelmar.session.key("alt+e")
+    menu = quelmar.session.wait_for_new_window(known)
+    allowed = {"Undo": False, "Cut": False, "Copy": False, "Paste": False, "Delete": False, "Select All": True}
+    wait_until("Select All alone enabled", lambda: items_enabled() == allowed)
+    quelmar.session.screenshot("edit-menu-by-keyboard")
+    # Escape leaves the bar's keyboard navigation holding the focus; the items
+    # still act on the field.
+    quelmar.session.key("Escape")
+    quelmar.session.wait_gone(menu)
+    menu = quelmar.open_menu("Edit", "edit-menu-after-escape")
+    wait_until("Select All alone enabled", lambda: items_enabled() == allowed)
+    quelmar.session.click(quelmar.session.control(quelmar.main, "menu item", "Select All"))
+    quelmar.session.wait_gone(menu)
+    wait_until("the whole path selected", lambda: field.selection() == (0, len(source)))
+
+    # By the pointer: Copy, and the path is on the clipboard.
+    menu = quelmar.open_menu("Edit", "edit-menu-with-selection")
+    wait_until("Copy enabled", lambda: items_enabled() == dict(allowed, Copy=True))
+    quelmar.session.click(quelmar.session.control(quelmar.main, "menu item", "Copy"))
+    quelmar.session.wait_gone(menu)
+    expect(field.text() == source, "Copy changed the path field: %r" % field.text())
+    quelmar.session.click(quelmar.button("Select..."))
+    dialog = quelmar.session.wait_for_shown("Open")
+    name = quelmar.session.control(dialog, "text", "File name:")
+    quelmar.session.click(name)
+    quelmar.session.key("ctrl+v")
+    wait_until("the copied path pasted", lambda: name.text() == source)
+    quelmar.session.screenshot("copied-path-pasted")
+    quelmar.session.key("Return")
+    quelmar.session.wait_hidden(dialog)
+    expect(quelmar.field_texts() == [source], "the path field reads %r" % quelmar.field_texts())
+    quelmar.quit()
+
+
 # The source tree of the batch runs: a hidden file and an "oml" file are left out.
 BATCH_SOURCE = {"Mail/first.eml": "First", "Mail/second.eml": "Second", "Mail/Archive/third.eml": "Third"}
 BATCH_LEFT_OUT = ["Mail/.hidden.eml", "Mail/notes.oml"]
@@ -331,6 +379,7 @@ SCENARIOS = {
     "single-file-conversion": scenario_single_file_conversion,
     "batch-conversion": scenario_batch_conversion,
     "about": scenario_about,
+    "edit-menu-on-a-path-field": scenario_edit_menu_on_a_path_field,
     "main-window-with-menu-bar": scenario_main_window_with_menu_bar,
     "file-quit": scenario_file_quit,
     "keyboard-quit": scenario_keyboard_quit,
