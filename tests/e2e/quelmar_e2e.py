@@ -248,6 +248,7 @@ def batch_run(quelmar, target, layout, with_note, status):
     expect(shown == [status], "the status line reads %r, not %r" % (shown, status))
     quelmar.screenshot(layout + "-done")
     quelmar.dismiss(done)
+    quelmar.screenshot(layout + "-finished")
     folders, messages = LAYOUTS[layout]
     made = tree(target)
     expect(made == folders | set(messages.values()), "the %s layout on disk is %r" % (layout, sorted(made)))
