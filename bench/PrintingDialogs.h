@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/Startup.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
+#include "framework/Plugins.h"
 
 // Alerts would wait for a user; in a benchmark they are printed and answered at once.
 class PrintingDialogs : public fw::DialogProvider {
@@ -18,10 +20,13 @@ public:
     void Beep() override {}
 };
 
-// The runtime of a benchmark: offscreen, with alerts printed.
+// The runtime of a benchmark: offscreen, with the framework's plug-ins (the
+// main window's picture buttons), alerts printed.
 inline void StartBenchRuntime(char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
+    static int qtArgc = 1;  // Qt keeps a reference to it
     fw::RuntimeInit(qtArgc, argv);
+    fw::RuntimeInitExternalClasses();
+    LoadFrameworkPlugins();
     fw::SetDialogProvider(std::make_unique<PrintingDialogs>());
 }

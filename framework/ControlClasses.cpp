@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "framework/Controls.h"
+#include "framework/Plugins.h"
 #include "framework/PropertyTable.h"
 #include "framework/Timer.h"
 
@@ -226,13 +227,15 @@ const ClassRecord* GetTimerClass() {
 }
 
 const ClassRecord* ControlKindNamed(const std::string& name) {
-    static const ClassRecord* const kinds[] = {
-        GetLabelClass(),    GetTextFieldClass(),   GetPushButtonClass(), GetBevelButtonClass(),
-        GetCheckBoxClass(), GetProgressBarClass(), GetTabPanelClass(),   GetTimerClass(),
+    static const ClassRecord* const builtIn[] = {
+        GetLabelClass(),       GetTextFieldClass(), GetPushButtonClass(), GetCheckBoxClass(),
+        GetProgressBarClass(), GetTabPanelClass(),  GetTimerClass(),
     };
-    for (const ClassRecord* kind : kinds)
+    for (const ClassRecord* kind : builtIn)
         if (kind->name == name) return kind;
-    throw RuntimeException("no control kind " + name);
+    // The others come with the plug-ins: bound by name from the libraries
+    // loaded, refused when none has it.
+    return RuntimeLookupPluginEntrypoint(name).cls;
 }
 
 }  // namespace fw

@@ -42,6 +42,10 @@ Ref<FolderItem> RuntimeGetOpenFolderItem(const String& filter) {
     return Dialogs().GetOpenFolderItem(filter);
 }
 
-void RuntimeBeep() { Dialogs().Beep(); }
+void RuntimeBeep() {
+    // Once the application quits no dialog comes up, and none beeps for it.
+    if (OnMainThread() && QuitRequested()) return;
+    Dialogs().Beep();
+}
 
 }  // namespace fw

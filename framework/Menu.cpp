@@ -181,6 +181,7 @@ void MenuBar::Append(const Ref<MenuItem>& item) {
 
 QMenuBar* MenuBar::NewWidget(QWidget* parent) {
     RequireMainThread();
+    WatchFocusForEditing();
     auto* widget = new QMenuBar(parent);
     widget->setNativeMenuBar(parent == nullptr);
     for (int32_t i = 0; i < Count(); ++i) widget->addAction(Item(i)->QtAction());

@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 
 namespace fw {
 
@@ -42,14 +45,38 @@ const EditingItem* Find(const std::string& name) {
     return nullptr;
 }
 
-// The text field with the focus in the active window (an open menu does not take it).
+// The widget the user last worked in, menus aside.
+QPointer<QWidget>& LastFocusOutsideMenus() {
+    static QPointer<QWidget> widget;
+    return widget;
+}
+
+// The text field with the focus in the active window (an open menu does not
+// take it). The bar's keyboard navigation does, while it lasts (after Escape
+// closes one of its menus, or Alt and a mnemonic opens one): the field the
+// user was in is still the one the items act on.
 QLineEdit* FocusedField() {
-    if (auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget())) return field;
+    QWidget* focus = QApplication::focusWidget();
+    if (auto* bar = qobject_cast<QMenuBar*>(focus)) {
+        QWidget* last = LastFocusOutsideMenus();
+        focus = last && last->window() == bar->window() ? last : nullptr;
+    }
+    if (auto* field = qobject_cast<QLineEdit*>(focus)) return field;
     QWidget* window = QApplication::activeWindow();
     return window ? qobject_cast<QLineEdit*>(window->focusWidget()) : nullptr;
 }
 
 }  // namespace
+
+void WatchFocusForEditing() {
+    static bool watching = false;
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (watching || !app) return;
+    watching = true;
+    QObject::connect(app, &QApplication::focusChanged, app, [](QWidget*, QWidget* now) {
+        if (now && !qobject_cast<QMenuBar*>(now) && !qobject_cast<QMenu*>(now)) LastFocusOutsideMenus() = now;
+    });
+}
 
 bool IsEditingItem(const std::string& itemName) { return Find(itemName) != nullptr; }
 

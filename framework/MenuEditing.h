@@ -5,6 +5,9 @@
 
 namespace fw {
 
+// Follows the focus from now on, so the items find the field the user was in
+// while the bar's keyboard navigation holds the focus. Once is enough.
+void WatchFocusForEditing();
 bool IsEditingItem(const std::string& itemName);
 // Whether the item can act on the focused field now (false when none has the focus).
 bool EditingItemCanAct(const std::string& itemName);

@@ -206,6 +206,9 @@ void Window::ShowModal() {
 
 void Window::ShowWidget() {
     QWidget* w = Widget();
+    // Once the application quits, nothing comes onto the screen, not even for
+    // the moment before the loop ends: a window built then stays hidden.
+    if (QuitRequested()) return;
     const bool place = !shownBefore_ || (placedAt_ && w->pos() == *placedAt_);
     shownBefore_ = true;
     if (place) CentreOverMainWindow();  // so that it comes up about there

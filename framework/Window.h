@@ -124,7 +124,8 @@ private:
     // Sets the widget's size; the controls locked to the right or bottom edge follow.
     void Resize(int32_t width, int32_t height);
     // Shows the widget, centred over the main window the first time, and
-    // again later unless the user has moved it since.
+    // again later unless the user has moved it since; not once the
+    // application quits.
     void ShowWidget();
     void CentreOverMainWindow();
     // Closing the last window with the menu bar quits: no other way to quit is left.

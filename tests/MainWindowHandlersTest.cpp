@@ -399,6 +399,24 @@ TEST_F(MainWindowFlow, DuringARunTheButtonsThatStartWorkDoNothingWhileAboutWorks
     EXPECT_EQ(Choice(Chooser::SourceFolder), Chosen("Other"));
 }
 
+namespace {
+// Records every window other than `except` that comes onto the screen.
+class ShownWindows : public QObject {
+public:
+    explicit ShownWindows(QWidget* except) : except_(except) { qApp->installEventFilter(this); }
+    bool eventFilter(QObject* object, QEvent* event) override {
+        auto* widget = qobject_cast<QWidget*>(object);
+        if (event->type() == QEvent::Show && widget && widget->isWindow() && widget != except_)
+            shown.push_back(widget->windowTitle().toStdString());
+        return false;
+    }
+    Strings shown;
+
+private:
+    QWidget* except_;
+};
+}  // namespace
+
 TEST_F(MainWindowFlow, QuitDuringARunEndsItBetweenTwoFilesWithoutAQuestion) {
     for (int i = 0; i < 5; ++i) Write("Inbox/m" + std::to_string(i) + ".eml", Message(std::to_string(i)));
     fs::create_directories(Path("Out"));
@@ -410,6 +428,7 @@ TEST_F(MainWindowFlow, QuitDuringARunEndsItBetweenTwoFilesWithoutAQuestion) {
     const pid_t child = ::fork();
     if (child == 0) {
         StopPainting();
+        ShownWindows shown(window_->Widget());
         SetBackgroundTaskObserver([this] {
             if (Outputs().size() == 2 && !QuitRequested()) Click(window_->QuitBtn());
         });
@@ -420,6 +439,7 @@ TEST_F(MainWindowFlow, QuitDuringARunEndsItBetweenTwoFilesWithoutAQuestion) {
         else if (Outputs() != Strings{messages + "m0.emlx", messages + "m1.emlx"}) code = 2;  // nothing half written
         else if (!ReadEmlx(Path("Out/" + messages + "m1.emlx")).error.empty()) code = 3;
         else if (!dialogs_->alerts.empty() || answers_.shown.size() != 0) code = 4;  // no question, no message
+        else if (!shown.shown.empty() || dialogs_->beeps != 0) code = 6;  // not even for a moment, nor a beep
         else if (RuntimeExit() != 0) code = 5;
         ::_exit(code);
     }

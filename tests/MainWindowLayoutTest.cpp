@@ -12,10 +12,12 @@
 #include <QToolButton>
 #include <map>
 
+#include "CallRecorder.h"
 #include "MainWindowAccess.h"
 #include "ScriptedDialogs.h"
 #include "framework/Delegate.h"
 #include "framework/DesignRecord.h"
+#include "framework/Plugins.h"
 #include "windows/MainWindowRecords.h"
 #include "windows/Pictures.h"
 
@@ -172,6 +174,17 @@ TEST_F(MainWindowLayout, EveryControlStandsAsTheTablesSay) {
             EXPECT_EQ(static_cast<QToolButton*>(w)->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
         }
     }
+}
+
+TEST_F(MainWindowLayout, ThePictureButtonsAreThoseOfTheBevelButtonPlugin) {
+    window_->Close();
+    CallRecorder calls;
+    window_ = GetMainWindowInstance();
+    EXPECT_TRUE(calls.Saw("RuntimeLookupPluginEntrypoint BevelButton")) << "built without the plug-in";
+    const ClassRecord* plugin = RuntimeLookupPluginEntrypoint("BevelButton").cls;
+    for (const char* name : {"SourceDirSelectBtn", "TargetDirSelectBtn", "SourceFileSelectBtn", "AboutBtn", "HelpBtn"})
+        EXPECT_EQ(Control(name)->Class(), plugin) << name;
+    EXPECT_EQ(window_->AboutBtn(), Control("AboutBtn"));
 }
 
 TEST_F(MainWindowLayout, InitialStatesOfFieldsBoxesBarButtonsAndPanel) {

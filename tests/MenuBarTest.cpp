@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 
 #include "CallRecorder.h"
@@ -243,6 +244,42 @@ TEST(MenuItem, EditingItemsAreEnabledForWhatTheFocusedFieldAllows) {
     edit->Child("EditSelectAll")->QtAction()->trigger();
     edit->Child("EditCopy")->QtAction()->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), "/home/user/mail/a.eml");
+    window->Close();
+    AppMenueModuleRelease();
+}
+
+// Escape closing one of the bar's menus, or Alt and a mnemonic, puts the bar
+// into keyboard navigation, which takes the focus: the items still act on the
+// field the user was in.
+TEST(MenuItem, EditingItemsKeepTheirFieldWhileTheBarHasTheFocus) {
+    Ref<AppMenue> bar = GetAppMenueInstance();
+    Ref<MenuItem> edit = bar->Child("EditMenu");
+    Ref<ProbeWindow> window = ProbeWindow::Open();
+    QMenuBar* barWidget = bar->NewWidget(window->Widget());
+    barWidget->show();
+    Ref<TextField> path = window->Add<TextField>("TextField", "Path");
+    path->SetTop(40);
+    path->SetText("/home/user/mail/b.eml");
+    path->SetReadOnly(true);
+    window->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window->Widget()));
+    auto* pathWidget = static_cast<QLineEdit*>(path->Widget());
+    pathWidget->setFocus();
+    pathWidget->deselect();
+    barWidget->setFocusPolicy(Qt::StrongFocus);  // what the bar does as its keyboard navigation begins
+    barWidget->setFocus(Qt::MenuBarFocusReason);
+    ASSERT_EQ(QApplication::focusWidget(), barWidget);
+
+    edit->UpdateEnabled();
+    EXPECT_TRUE(edit->Child("EditSelectAll")->Enabled());
+    EXPECT_FALSE(edit->Child("EditCopy")->Enabled()) << "nothing is selected yet";
+    edit->Child("EditSelectAll")->QtAction()->trigger();
+    edit->UpdateEnabled();
+    EXPECT_TRUE(edit->Child("EditCopy")->Enabled());
+    EXPECT_FALSE(edit->Child("EditPaste")->Enabled()) << "the field is read-only";
+    QApplication::clipboard()->clear();
+    edit->Child("EditCopy")->QtAction()->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "/home/user/mail/b.eml");
     window->Close();
     AppMenueModuleRelease();
 }

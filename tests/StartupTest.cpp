@@ -1,9 +1,12 @@
 // The whole start-up and shut-down, run in this process: the order of the
 // steps, a failed start-up, the application events that reach no code of the
 // program, the main window with its menu bar, and the ways to quit.
+#include "UserInput.h"  // first: it decides how QTest delivers clicks
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileOpenEvent>
 #include <QMenuBar>
 #include <QTabWidget>
@@ -21,6 +24,7 @@
 #include "framework/Application.h"
 #include "framework/EventDispatch.h"
 #include "framework/Window.h"
+#include "windows/AboutWindow.h"
 #include "windows/MainWindow.h"
 
 using namespace fw;
@@ -241,4 +245,70 @@ TEST_F(StartupRun, AnExceptionThatEscapesAHandlerIsShownAndTheApplicationGoesOn)
     EXPECT_EQ(dialogs_->Prompts(), std::vector<std::string>{"the handler failed"});
     EXPECT_TRUE(recorder_.Saw("RuntimeUnhandledException the handler failed"));
     (void)TakeEscapedException();
+}
+
+namespace {
+
+// A menu item that records when its own action runs: after a menu handler of
+// its name that did not claim the choice.
+class WatchedMenuItem : public MenuItem {
+public:
+    bool Action() override {
+        aboutOpenAtAction = !RuntimeGetImplicitWindow("AboutWindow.AboutWindow").IsNil();
+        ran = true;
+        return false;
+    }
+    bool ran = false;
+    bool aboutOpenAtAction = true;
+};
+
+bool BarHasItemNamed(const MenuItem& menu, const std::string& name) {
+    for (int32_t i = 0; i < menu.Count(); ++i)
+        if (menu.Item(i)->Name().ToUTF8() == name || BarHasItemNamed(*menu.Item(i), name)) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST_F(StartupRun, TheAboutMenuHandlerReturnsFalseOnlyOnceTheAboutWindowHasClosed) {
+    Ref<WatchedMenuItem> chosen;
+    bool shownModally = false, inBar = true;
+    qint64 byItself = 0, byClick = 0;
+    Value returned;
+    Run([&] {
+        inBar = BarHasItemNamed(*GetAppInstance()->MenuBar(), "AboutMenue");
+        // Bound to the item name: choosing an item of that name shows the About
+        // window modally and comes back when its timer has closed it.
+        chosen = New<WatchedMenuItem>();
+        chosen->SetName("AboutMenue");
+        QTimer::singleShot(500, qApp, [&] {
+            Ref<Window> about = RuntimeGetImplicitWindow("AboutWindow.AboutWindow");
+            shownModally = about && about->Widget()->isVisible() && QApplication::activeModalWidget() == about->Widget();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        GetAppInstance()->MenuItemChosen(*chosen);
+        byItself = clock.elapsed();
+
+        // A click closes it at once.
+        QTimer::singleShot(200, qApp, [] {
+            if (Ref<Window> about = RuntimeGetImplicitWindow("AboutWindow.AboutWindow"))
+                QTest::mouseClick(about->Widget(), Qt::LeftButton, Qt::NoModifier, QPoint(40, 40));
+        });
+        clock.restart();
+        returned = RuntimeInvoke(*GetAppInstance(), "_AboutMenue_Action");
+        byClick = clock.elapsed();
+        QuitApplication(0);
+    });
+    EXPECT_FALSE(inBar) << "no item of the bar is named AboutMenue";
+    EXPECT_TRUE(shownModally);
+    EXPECT_GE(byItself, 2900);
+    EXPECT_LT(byItself, 10000);
+    ASSERT_TRUE(chosen);
+    EXPECT_TRUE(chosen->ran) << "the handler claimed the choice: it returned True";
+    EXPECT_FALSE(chosen->aboutOpenAtAction) << "the handler returned before the About window closed";
+    EXPECT_LT(byClick, 2900);
+    ASSERT_TRUE(std::holds_alternative<bool>(returned));
+    EXPECT_FALSE(std::get<bool>(returned));
+    EXPECT_TRUE(RuntimeGetImplicitWindow("AboutWindow.AboutWindow").IsNil());
 }

@@ -3,11 +3,17 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "app/Startup.h"
 #include "framework/Application.h"
+#include "framework/Plugins.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     ::testing::InitGoogleTest(&argc, argv);
     fw::RuntimeInit(argc, argv);
+    // The framework's plug-ins, as the start-up loads them: the main window's
+    // picture buttons are the BevelButton plug-in's.
+    fw::RuntimeInitExternalClasses();
+    LoadFrameworkPlugins();
     return RUN_ALL_TESTS();
 }

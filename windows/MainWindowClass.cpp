@@ -6,6 +6,11 @@
 
 using namespace fw;
 
+namespace {
+// The picture buttons are the BevelButton plug-in's.
+const ClassRecord* BevelButtonKind() { return ControlKindNamed("BevelButton"); }
+}  // namespace
+
 void MainWindow::RegisterClass() {
     if (RuntimeFindClass("MainWindow.MainWindow")) return;
     using M = MainWindow;
@@ -101,14 +106,14 @@ Ref<TextField> MainWindow::SourceDirectoryField() {
     return ControlNamed<TextField>(*this, "SourceDirectoryField", GetTextFieldClass());
 }
 Ref<BevelButton> MainWindow::SourceDirSelectBtn() {
-    return ControlNamed<BevelButton>(*this, "SourceDirSelectBtn", GetBevelButtonClass());
+    return ControlNamed<BevelButton>(*this, "SourceDirSelectBtn", BevelButtonKind());
 }
 Ref<Label> MainWindow::StaticText2() { return ControlNamed<Label>(*this, "StaticText2", GetLabelClass()); }
 Ref<TextField> MainWindow::TargetDirectoryField() {
     return ControlNamed<TextField>(*this, "TargetDirectoryField", GetTextFieldClass());
 }
 Ref<BevelButton> MainWindow::TargetDirSelectBtn() {
-    return ControlNamed<BevelButton>(*this, "TargetDirSelectBtn", GetBevelButtonClass());
+    return ControlNamed<BevelButton>(*this, "TargetDirSelectBtn", BevelButtonKind());
 }
 Ref<ProgressBar> MainWindow::StatusBar() { return ControlNamed<ProgressBar>(*this, "StatusBar", GetProgressBarClass()); }
 Ref<Label> MainWindow::StaticText3() { return ControlNamed<Label>(*this, "StaticText3", GetLabelClass()); }
@@ -116,7 +121,7 @@ Ref<TextField> MainWindow::SourceFileField() {
     return ControlNamed<TextField>(*this, "SourceFileField", GetTextFieldClass());
 }
 Ref<BevelButton> MainWindow::SourceFileSelectBtn() {
-    return ControlNamed<BevelButton>(*this, "SourceFileSelectBtn", GetBevelButtonClass());
+    return ControlNamed<BevelButton>(*this, "SourceFileSelectBtn", BevelButtonKind());
 }
 Ref<Label> MainWindow::StatusText() { return ControlNamed<Label>(*this, "StatusText", GetLabelClass()); }
 Ref<PushButton> MainWindow::ConvertSingleBtn() {
@@ -131,5 +136,5 @@ Ref<CheckBox> MainWindow::CreateMailStructureCB() {
     return ControlNamed<CheckBox>(*this, "CreateMailStructureCB", GetCheckBoxClass());
 }
 Ref<PushButton> MainWindow::QuitBtn() { return ControlNamed<PushButton>(*this, "QuitBtn", GetPushButtonClass()); }
-Ref<BevelButton> MainWindow::AboutBtn() { return ControlNamed<BevelButton>(*this, "AboutBtn", GetBevelButtonClass()); }
-Ref<BevelButton> MainWindow::HelpBtn() { return ControlNamed<BevelButton>(*this, "HelpBtn", GetBevelButtonClass()); }
+Ref<BevelButton> MainWindow::AboutBtn() { return ControlNamed<BevelButton>(*this, "AboutBtn", BevelButtonKind()); }
+Ref<BevelButton> MainWindow::HelpBtn() { return ControlNamed<BevelButton>(*this, "HelpBtn", BevelButtonKind()); }

@@ -1,8 +1,12 @@
-"""Drives the real application on a virtual X server as a user would: finds
-windows by their title, clicks at window coordinates, types, closes windows
-through their close box (WM_DELETE_WINDOW) and keeps a screenshot of each step.
+"""Drives the real application on a virtual X server as a user would: moves
+the pointer, clicks, types, closes windows through their close box
+(WM_DELETE_WINDOW), and keeps a screenshot of each step. What the
+application shows (windows, texts, states, where a control lies) is read
+through its accessibility interface, so every wait is for something the user
+would see, never a fixed time.
 
-Needs Xvfb, xdotool and ImageMagick's import (scripts/install-deps)."""
+Needs Xvfb, xdotool and ImageMagick (scripts/install-deps), and what
+accessibility.py needs."""
 
 import ctypes
 import ctypes.util
@@ -12,16 +16,28 @@ import shutil
 import subprocess
 import time
 
+import dbus
+
+from accessibility import AccessibilityBus
+
+# Generous, for a machine that runs the whole suite at once, but bounded.
+WINDOW_TIMEOUT = 30.0
+WORK_TIMEOUT = 120.0
+
 
 class E2EError(Exception):
     pass
 
 
-def wait_until(what, condition, timeout=10.0, interval=0.05):
-    """The first true value of condition(), or E2EError after `timeout` seconds."""
+def wait_until(what, condition, timeout=WINDOW_TIMEOUT, interval=0.05):
+    """The first true value of condition(), or E2EError after `timeout` seconds.
+    An accessible object that goes while it is read counts as not there yet."""
     deadline = time.monotonic() + timeout
     while True:
-        value = condition()
+        try:
+            value = condition()
+        except dbus.DBusException:
+            value = None
         if value:
             return value
         if time.monotonic() > deadline:
@@ -33,7 +49,7 @@ class VirtualDisplay:
     """An Xvfb server on a display number it picks itself, so runs in parallel never clash."""
 
     def __init__(self, size="1024x768x24"):
-        for tool in ("Xvfb", "xdotool", "import"):
+        for tool in ("Xvfb", "xdotool", "import", "convert", "dbus-daemon"):
             if not shutil.which(tool):
                 raise E2EError(tool + " is missing: run scripts/install-deps")
         read_end, write_end = os.pipe()
@@ -65,68 +81,139 @@ class VirtualDisplay:
 
 
 class Session:
-    """One run of the application on a display, with its screenshots in `output`."""
+    """One run of the application on a display, started in `workdir` (where
+    its file dialogs open), with its screenshots and its output in `output`."""
 
-    def __init__(self, display, app, output):
+    def __init__(self, display, app, output, workdir):
         self.display = display
         self.output = output
         self.step = 0
         shutil.rmtree(output, ignore_errors=True)  # only this run's screenshots
         os.makedirs(output)
         self.log = open(os.path.join(output, "output.log"), "w")
-        self.process = subprocess.Popen([app], env=display.env, stdout=self.log, stderr=subprocess.STDOUT,
-                                        start_new_session=True)
+        self.bus = AccessibilityBus(display.env)
+        self.env = self.bus.env
+        self.process = subprocess.Popen([app], env=self.env, cwd=workdir, stdout=self.log,
+                                        stderr=subprocess.STDOUT, start_new_session=True)
+        self.app = wait_until("the application on the accessibility bus", self._application)
+
+    def _application(self):
+        if self.process.poll() is not None:
+            raise E2EError("the application ended at start with %d" % self.process.returncode)
+        apps = self.bus.applications()
+        return apps[0] if apps else None
 
     def xdotool(self, *args, check=True):
-        done = subprocess.run(["xdotool", *map(str, args)], env=self.display.env, capture_output=True, text=True)
+        done = subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True, text=True)
         if check and done.returncode != 0:
             raise E2EError("xdotool %s: %s" % (" ".join(map(str, args)), done.stderr.strip()))
         return done.stdout
 
-    # Windows
+    # What the application shows
+
+    def shown(self, name=None):
+        """The application's top-level windows on the screen (by their title)."""
+        return [w for w in self.app.children() if w.has("showing") and (name is None or w.name == name)]
+
+    def wait_for_shown(self, name, text=None, timeout=WINDOW_TIMEOUT):
+        """The top-level window of that title on the screen; with `text`, one that shows that label."""
+        def find():
+            for window in self.shown(name):
+                if text is None or window.find("label", text):
+                    return window
+            return None
+        what = "the window \"%s\"" % name + (" saying \"%s\"" % text if text else "")
+        return wait_until(what, find, timeout)
+
+    def wait_hidden(self, node, timeout=WINDOW_TIMEOUT):
+        def hidden():
+            try:
+                return not node.has("showing")
+            except dbus.DBusException:
+                return True  # gone altogether
+        wait_until("%r to go" % node, hidden, timeout)
+
+    @staticmethod
+    def control(window, role, name, index=0):
+        """The window's `index`-th control on the screen of that role and name, top to bottom."""
+        found = sorted((c for c in window.find_all(role, name) if c.has("showing")), key=lambda c: c.extents()[1])
+        if len(found) <= index:
+            raise E2EError("no %s \"%s\" on the screen in %r" % (role, name, window))
+        return found[index]
+
+    # Input
+
+    def click(self, node):
+        """A click in the middle of a control, where the user sees it."""
+        x, y, width, height = node.extents()
+        self.click_at(x + width // 2, y + height // 2)
+
+    def click_at(self, x, y):
+        # Not "mousemove --sync": it waits for a motion that never comes when
+        # the pointer is there already.
+        self.xdotool("mousemove", x, y)
+        wait_until("the pointer at %d,%d" % (x, y), lambda: self.pointer() == (x, y))
+        self.xdotool("click", 1)
+
+    def pointer(self):
+        values = dict(line.split("=", 1) for line in self.xdotool("getmouselocation", "--shell").split())
+        return int(values["X"]), int(values["Y"])
+
+    def type(self, text):
+        self.xdotool("type", "--delay", 20, text)
+
+    def key(self, *keys):
+        self.xdotool("key", "--delay", 30, *keys)
+
+    # X windows
 
     def visible_windows(self):
-        """The ids of the application's visible windows (menus and popups included)."""
+        """The ids of the application's mapped X windows (menus and popups included)."""
         out = self.xdotool("search", "--onlyvisible", "--pid", self.process.pid, check=False)
         return [int(w) for w in out.split()]
 
-    def wait_for_window(self, title, timeout=10.0):
-        """The visible window whose title is exactly `title`."""
+    def wait_for_window(self, title, timeout=WINDOW_TIMEOUT):
+        """The mapped X window whose title is exactly `title`."""
         def find():
-            out = self.xdotool("search", "--onlyvisible", "--name", "^%s$" % re.escape(title), check=False)
+            out = self.xdotool("search", "--onlyvisible", "--pid", self.process.pid,
+                               "--name", "^%s$" % re.escape(title), check=False)
             ids = [int(w) for w in out.split()]
             return Window(self, ids[0]) if ids else None
-        return wait_until("the window \"%s\"" % title, find, timeout)
+        return wait_until("the X window \"%s\"" % title, find, timeout)
 
-    def wait_for_new_window(self, known, timeout=5.0):
-        """A visible window of the application that is not among `known` (a menu, a dialog)."""
+    def wait_for_new_window(self, known, timeout=WINDOW_TIMEOUT):
+        """A mapped X window of the application that is not among `known` (a menu, a dialog)."""
         def find():
             new = [w for w in self.visible_windows() if w not in known]
             return Window(self, new[0]) if new else None
         return wait_until("a new window", find, timeout)
 
-    def wait_gone(self, window, timeout=5.0):
+    def wait_gone(self, window, timeout=WINDOW_TIMEOUT):
         wait_until("window %d to go" % window.id, lambda: window.id not in self.visible_windows(), timeout)
-
-    # Input
-
-    def type(self, text):
-        self.xdotool("type", "--delay", 30, text)
-
-    def key(self, *keys):
-        self.xdotool("key", "--delay", 30, *keys)
 
     # Results
 
-    def screenshot(self, what, window=None):
-        """Saves the screen, or only that window, as NN-<what>.png in the output folder."""
+    def screenshot(self, what, area=None):
+        """Saves the screen, or the area (x, y, width, height) of it, as
+        NN-<what>.png in the output folder, once it has stopped changing."""
         self.step += 1
         path = os.path.join(self.output, "%02d-%s.png" % (self.step, what))
-        target = str(window.id) if window else "root"
-        subprocess.run(["import", "-window", target, path], env=self.display.env, check=True)
+        crop = ["-crop", "%dx%d+%d+%d" % (area[2], area[3], area[0], area[1])] if area else []
+
+        def grab():
+            return subprocess.run(["import", "-window", "root", *crop, "ppm:-"], env=self.env,
+                                  capture_output=True, check=True).stdout
+        image, deadline = grab(), time.monotonic() + 5.0
+        while time.monotonic() < deadline:
+            time.sleep(0.1)
+            again = grab()
+            if again == image:
+                break
+            image = again
+        subprocess.run(["convert", "ppm:-", path], input=image, check=True)
         return path
 
-    def wait_exit(self, timeout=10.0):
+    def wait_exit(self, timeout=WINDOW_TIMEOUT):
         try:
             return self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
@@ -136,10 +223,13 @@ class Session:
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+        self.bus.close()
         self.log.close()
 
 
 class Window:
+    """An X window of the application."""
+
     def __init__(self, session, window_id):
         self.session = session
         self.id = window_id
@@ -150,11 +240,10 @@ class Window:
         values = dict(line.split("=", 1) for line in out.split())
         return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
 
-    def click(self, x, y, button=1):
+    def click(self, x, y):
         """A click at window coordinates (from the window's top left, menu bar included)."""
-        self.session.xdotool("mousemove", "--window", self.id, x, y)
-        time.sleep(0.1)  # the pointer's arrival is an event of its own
-        self.session.xdotool("click", button)
+        left, top, _, _ = self.geometry()
+        self.session.click_at(left + x, top + y)
 
     def focus(self):
         self.session.xdotool("windowfocus", "--sync", self.id)
