@@ -31,12 +31,7 @@ Ref<App> GetAppInstance() { return RuntimeCheckCastTo<App>(getAppObject(), GetAp
 void App::Event_Open() { InitializeApplication(); }
 
 void App::InitializeApplication() {
-    try {
-        Ref<MainWindow> window = GetMainWindowInstance();
-        window->Show();
-    } catch (...) {
-        Msg_ShowError("Exception in InitApp");
-    }
+    WithCatchAll("Exception in InitApp", [] { GetMainWindowInstance()->Show(); });
 }
 
 void App::Constructor() {}

@@ -78,7 +78,7 @@ void AppMenue::RegisterClass() {
     // The constructor takes the slot of the parameterless MenuItem.Constructor.
     RuntimeOverrideSlot(record, RuntimeDescribeMember("Constructor", "%%", MakeInvoker(&AppMenue::Constructor)));
     record->described = {"Untitled0", "Untitled1", "Constructor"};
-    record->attributes = RuntimeAllocateAttributeTable({{"__Scope", "Public"}});
+    record->attributes = RuntimeScopeAttributes("Public");
 }
 
 const ClassRecord* GetAppMenueClass() {

@@ -1,9 +1,12 @@
 // The fixed lists of class registrations, module initialisers and module
 // releases.
+#include <utility>
+
 #include "app/App.h"
 #include "app/AppMenue.h"
 #include "app/DocumentType.h"
 #include "app/Startup.h"
+#include "framework/CallTrace.h"
 #include "framework/Controls.h"
 #include "framework/FileType.h"
 #include "framework/Menu.h"
@@ -27,16 +30,16 @@ const ClassGetter kFrameworkClasses[] = {
     GetTimerClass,       GetMenuItemClass, GetMenuBarClass,     GetQuitMenuItemClass, GetFileTypeClass,
 };
 
-// The program's own, in this order.
-const Step kProgramModules[] = {
-    DocumentTypeModuleInit,
-    App::RegisterClass,
-    AboutWindow::RegisterClass,
-    AboutWindow::_wrapper_CloseTimer::RegisterClass,
-    MainWindow::RegisterClass,
-    WarnWindow::RegisterClass,
-    AppMenue::RegisterClass,
-    AppMenueModuleInit,
+// The program's own, in this order; each step reports itself by its name.
+const std::pair<const char*, Step> kProgramModules[] = {
+    {"DocumentTypeModuleInit", DocumentTypeModuleInit},
+    {"App", App::RegisterClass},
+    {"AboutWindow", AboutWindow::RegisterClass},
+    {"AboutWindow._wrapper_CloseTimer", AboutWindow::_wrapper_CloseTimer::RegisterClass},
+    {"MainWindow", MainWindow::RegisterClass},
+    {"WarnWindow", WarnWindow::RegisterClass},
+    {"AppMenue", AppMenue::RegisterClass},
+    {"AppMenueModuleInit", AppMenueModuleInit},
 };
 
 const Step kModuleReleases[] = {
@@ -48,7 +51,10 @@ const Step kModuleReleases[] = {
 
 void InitializeClassesAndModules() {
     for (ClassGetter registerClass : kFrameworkClasses) registerClass();
-    for (Step step : kProgramModules) step();
+    for (const auto& [name, step] : kProgramModules) {
+        TraceCall("InitializeModule", name);
+        step();
+    }
 }
 
 void ReleaseModuleGlobals() {

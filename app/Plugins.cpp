@@ -1,4 +1,4 @@
-// The framework's plug-in libraries and the entry points the program binds.
+// The framework's plug-in libraries, and the entry table of everything they register.
 #include "app/Startup.h"
 #include "framework/Plugins.h"
 
@@ -7,14 +7,6 @@ using namespace fw;
 namespace {
 
 const char* const kPluginLibraries[] = {"BevelButtonPlugin"};
-
-// The plug-in classes and members that the program uses: the main window's
-// picture buttons.
-const char* const kPluginEntrypointNames[] = {
-    "BevelButton",
-    "BevelButton.Caption",
-    "BevelButton.Icon",
-};
 
 PluginEntrypointsTable& EntrypointsTable() {
     static PluginEntrypointsTable table;
@@ -25,7 +17,10 @@ PluginEntrypointsTable& EntrypointsTable() {
 
 void LoadFrameworkPlugins() {
     for (const char* library : kPluginLibraries) RuntimeLoadPlugin(library);
-    PluginEntrypointsTable table = RuntimeAllocatePluginEntrypointsTable(std::size(kPluginEntrypointNames));
-    for (size_t i = 0; i < table.size(); ++i) table[i] = RuntimeLookupPluginEntrypoint(kPluginEntrypointNames[i]);
+    // Every class member and function of the plug-ins, bound by its name; the
+    // program's own code uses only the main window's picture buttons.
+    const std::vector<std::string> names = LoadedPluginEntrypointNames();
+    PluginEntrypointsTable table = RuntimeAllocatePluginEntrypointsTable(names.size());
+    for (size_t i = 0; i < table.size(); ++i) table[i] = RuntimeLookupPluginEntrypoint(names[i]);
     EntrypointsTable() = std::move(table);
 }

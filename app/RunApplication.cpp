@@ -39,8 +39,8 @@ void InitializeProgramObjects() {
     LoadFrameworkPlugins();
     CreateDocumentFileType();
     CreateAppObject();
-    InstallAppMenuBar();
     BindAboutMenuHandler();
+    InstallAppMenuBar();
 }
 
 void CreateAppObject() {
@@ -49,9 +49,6 @@ void CreateAppObject() {
     RuntimeRegisterAppObject(DynamicCast<Application>(app));
 }
 
-// Where the platform has no global menu bar, the document windows show it.
-void InstallAppMenuBar() { GetAppInstance()->SetMenuBar(GetAppMenueInstance()); }
-
 void BindAboutMenuHandler() {
     Ref<App> app = GetAppInstance();
     Ref<App> receiver = GetAppInstance();
@@ -59,3 +56,6 @@ void BindAboutMenuHandler() {
         RuntimeCreateDelegate(GetAppClass()->FindMember("_AboutMenue_Action"), receiver, "(  ) as Boolean");
     app->_AddMenuHandler("AboutMenue", handler->Entry());
 }
+
+// Where the platform has no global menu bar, the document windows show it.
+void InstallAppMenuBar() { GetAppInstance()->SetMenuBar(GetAppMenueInstance()); }

@@ -13,13 +13,14 @@ int32_t ApplicationMain();
 void InitializeClassesAndModules();
 // The guarded set-up and the event loop.
 void RunApplication();
-// External classes, plug-ins, the document type, the application object with
-// its menu bar, and the About handler, in this order.
+// External classes, plug-ins, the document type, the application object and
+// the About handler, in this order; then, once the application object exists,
+// the menu bar.
 void InitializeProgramObjects();
 void LoadFrameworkPlugins();
 void CreateAppObject();
-void InstallAppMenuBar();
 void BindAboutMenuHandler();
+void InstallAppMenuBar();
 // The module releases at exit: the document type, then the menu bar.
 void ReleaseModuleGlobals();
 

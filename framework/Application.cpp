@@ -74,9 +74,12 @@ void RuntimeRun() {
     TraceCall("RuntimeRun");
     if (g_quitRequested) return;
     ApplicationLoopStarting();
-    g_loopRunning = true;
+    // Also when an exception ends the loop: the run that it ended then counts as failed.
+    struct LoopRunning {
+        LoopRunning() { g_loopRunning = true; }
+        ~LoopRunning() { g_loopRunning = false; }
+    } running;
     g_exitCode = QCoreApplication::exec();
-    g_loopRunning = false;
     ApplicationLoopEnded();
 }
 

@@ -9,6 +9,8 @@
 namespace fw {
 
 void DeliverEvent(const std::function<void()>& raise) noexcept;
+// How many delivered handlers are running now, one inside the other (0 outside any).
+int HandlerDepth();
 
 // The last exception that no handler took, taken (null when there was none).
 std::exception_ptr TakeEscapedException();

@@ -60,7 +60,10 @@ Ref<_Keyboard> getKeyboardObject() {
     return keyboard;
 }
 
-void ForgetHeldKeys() { HeldKeys().clear(); }
+void ForgetHeldKey(int qtKey) {
+    auto it = kVirtualKeys.find(qtKey);
+    if (it != kVirtualKeys.end()) HeldKeys().erase(it->second);
+}
 
 void InstallKeyboardTracking() {
     static QPointer<KeyTracker> tracker;

@@ -18,7 +18,8 @@ public:
 Ref<_Keyboard> getKeyboardObject();
 // Starts tracking; called once the application object of Qt exists.
 void InstallKeyboardTracking();
-// Takes the keys held now as released, until they are pressed again.
-void ForgetHeldKeys();
+// Takes the key (a Qt key) as released until it is pressed again: a press
+// that something has spent.
+void ForgetHeldKey(int qtKey);
 
 }  // namespace fw

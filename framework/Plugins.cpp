@@ -78,4 +78,19 @@ PluginEntrypoint RuntimeLookupPluginEntrypoint(const std::string& name) {
 
 std::vector<std::string> LoadedPlugins() { return Loaded(); }
 
+std::vector<std::string> LoadedPluginEntrypointNames() {
+    std::vector<std::string> names;
+    for (const std::string& loaded : Loaded()) {
+        for (auto getClass : LibraryNamed(loaded)->classes) {
+            const ClassRecord* cls = getClass();
+            names.push_back(cls->name);
+            for (const MemberRecord* m : cls->OwnMembers()) names.push_back(cls->name + "." + m->name);
+            const size_t inherited = cls->super ? cls->super->properties.size() : 0;
+            for (size_t i = inherited; i < cls->properties.size(); ++i)
+                names.push_back(cls->name + "." + cls->properties[i].name);
+        }
+    }
+    return names;
+}
+
 }  // namespace fw

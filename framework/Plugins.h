@@ -29,5 +29,8 @@ PluginEntrypointsTable RuntimeAllocatePluginEntrypointsTable(size_t size);
 PluginEntrypoint RuntimeLookupPluginEntrypoint(const std::string& name);
 // The libraries loaded, in the order they were loaded.
 std::vector<std::string> LoadedPlugins();
+// The names of every entry point the loaded libraries register: each class,
+// then its own members and properties ("BevelButton", "BevelButton.Icon", ...).
+std::vector<std::string> LoadedPluginEntrypointNames();
 
 }  // namespace fw

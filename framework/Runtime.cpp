@@ -28,9 +28,14 @@ bool HasAttribute(const AttributeTable& table, const std::string& name) {
     return false;
 }
 
-MemberRecord RuntimeDescribeMember(std::string name, std::string signature, Invoker invoke, const std::string& scope) {
+AttributeTable RuntimeScopeAttributes(const std::string& scope) { return RuntimeAllocateAttributeTable({{"__Scope", scope}}); }
+
+MemberRecord RuntimeDescribeMember(std::string name, std::string signature, Invoker invoke, const std::string& scope,
+                                   const AttributeTable& further) {
+    AttributeTable attributes = RuntimeScopeAttributes(scope);
+    attributes.insert(attributes.end(), further.begin(), further.end());
     return MemberRecord{std::move(name), std::move(signature), std::move(invoke), scope == "Public",
-                        RuntimeAllocateAttributeTable({{"__Scope", scope}})};
+                        std::move(attributes)};
 }
 
 bool ClassRecord::IsA(const ClassRecord* other) const {

@@ -45,9 +45,15 @@ struct MemberRecord {
     AttributeTable attributes;
 };
 
-// A member with its one attribute, "__Scope" ("Public" or "Protected").
+// The attribute table of a scope: "__Scope" with "Public" or "Protected".
+AttributeTable RuntimeScopeAttributes(const std::string& scope);
+// The attribute "Hidden", with no value.
+inline const Attribute kHiddenAttribute{"Hidden", "", false};
+
+// A member with its scope attribute, "__Scope" ("Public" or "Protected"), and
+// any further attributes after it.
 MemberRecord RuntimeDescribeMember(std::string name, std::string signature, Invoker invoke,
-                                   const std::string& scope = "Public");
+                                   const std::string& scope = "Public", const AttributeTable& further = {});
 
 struct PropertyRecord {
     std::string name;

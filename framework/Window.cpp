@@ -14,6 +14,7 @@
 
 #include "framework/Application.h"
 #include "framework/Control.h"
+#include "framework/EventDispatch.h"
 #include "framework/Keyboard.h"
 #include "framework/MainThread.h"
 
@@ -35,6 +36,7 @@ public:
     explicit WindowWidget(Window* owner) : owner_(owner) {}
     // The window may be destroyed on another thread: the widget is told at once.
     void Detach() { owner_.store(nullptr); }
+    Window* Owner() const { return owner_.load(); }
 
     // Redraws a window as a whole: at once when asked to and a frame has
     // passed since the last redraw, else with the next update. repaint()
@@ -75,7 +77,7 @@ protected:
         String key(event->text().toStdString());
         if (event->key() == Qt::Key_Escape) key = StringDBCSChr(27);
         Window* owner = owner_.load();
-        if (!owner || !owner->WidgetKeyPressed(key)) QWidget::keyPressEvent(event);
+        if (!owner || !owner->WidgetKeyPressed(key, event->key())) QWidget::keyPressEvent(event);
     }
     void paintEvent(QPaintEvent* event) override {
         Window* owner = owner_.load();
@@ -101,6 +103,60 @@ private:
     std::atomic<Window*> owner_;
     std::chrono::steady_clock::time_point lastPaint_{};
     bool updateHeld_ = false;
+};
+
+// Until a modal dialog is first shown Qt blocks nothing for it, so this does:
+// the user's input to the windows opened before it is dropped. Key releases
+// pass, so that the keyboard's state stays true.
+class ModalInputLock : public QObject {
+public:
+    using QObject::QObject;
+    static void Install() {
+        static QPointer<ModalInputLock> lock;
+        if (lock || !QCoreApplication::instance()) return;
+        lock = new ModalInputLock(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(lock);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!IsInput(event->type()) || !watched->isWidgetType() || !Blocked(static_cast<QWidget*>(watched)->window()))
+            return false;
+        // An overridden shortcut comes as a key press, which is dropped.
+        if (event->type() == QEvent::ShortcutOverride) event->accept();
+        if (event->type() == QEvent::Close) event->ignore();
+        return true;
+    }
+
+private:
+    static bool IsInput(QEvent::Type type) {
+        switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+        case QEvent::Close:
+            return true;
+        default:
+            return false;
+        }
+    }
+    // Whether the window of that widget was opened before a dialog that awaits its show.
+    static bool Blocked(const QWidget* top) {
+        const auto* widget = dynamic_cast<const WindowWidget*>(top);
+        const Window* owner = widget ? widget->Owner() : nullptr;
+        if (!owner) return false;
+        bool before = false;
+        const auto& open = OpenWindowList();
+        for (auto it = open.rbegin(); it != open.rend(); ++it) {
+            if (before && it->raw() == owner) return true;
+            before = before || (*it)->AwaitsShow();
+        }
+        return false;
+    }
 };
 
 }  // namespace
@@ -166,7 +222,10 @@ void Window::Constructor() {
         constructing_ = false;
         if (ShowsMenuBar()) AttachMenuBar(getAppObject() ? getAppObject()->MenuBar() : Ref<MenuBar>());
         for (const Ref<Control>& c : std::vector<Ref<Control>>(controls_)) c->Opened();
-        if (visible_ && !closed_) ShowWidget();
+        if (visible_ && !closed_) {
+            if (frame_ == 1) AwaitShow();
+            else ShowWidget();
+        }
         if (!closed_) RaiseEvent("Open");
     } catch (...) {
         constructing_ = false;
@@ -204,8 +263,15 @@ void Window::ShowModal() {
     modalLoops_.erase(std::find(modalLoops_.begin(), modalLoops_.end(), &loop));
 }
 
+void Window::AwaitShow() {
+    awaitsShow_ = true;
+    builtAtHandlerDepth_ = HandlerDepth();
+    ModalInputLock::Install();
+}
+
 void Window::ShowWidget() {
     QWidget* w = Widget();
+    awaitsShow_ = false;
     // Once the application quits, nothing comes onto the screen, not even for
     // the moment before the loop ends: a window built then stays hidden.
     if (QuitRequested()) return;
@@ -234,6 +300,7 @@ void Window::Close() {
     if (closed_) return;
     closed_ = true;
     open_ = false;
+    awaitsShow_ = false;
     Ref<Window> keepAlive = RefTo(this);  // destruction waits for this call and for running handlers
     if (widget_) widget_->hide();
     for (const Ref<Control>& c : controls_) c->WindowClosed();
@@ -246,26 +313,31 @@ void Window::Close() {
 
 void Window::WidgetCloseRequested() {
     RequireMainThread();
-    if (!closed_) Close();
+    Ref<Window> keepAlive = RefTo(this);
+    if (!closed_) DeliverEvent([this] { Close(); });
 }
 
 bool Window::WidgetMousePressed(int x, int y) {
     RequireMainThread();
-    Ref<Window> keepAlive = RefTo(this);
-    Value result;
-    if (!RaiseEvent("MouseDown", {int32_t(x), int32_t(y - menuBarHeight_)}, &result)) return false;
-    return std::holds_alternative<bool>(result) && std::get<bool>(result);
+    return RaiseClaimable("MouseDown", {int32_t(x), int32_t(y - menuBarHeight_)});
 }
 
-bool Window::WidgetKeyPressed(const String& key) {
+bool Window::WidgetKeyPressed(const String& key, int qtKey) {
     RequireMainThread();
-    Ref<Window> keepAlive = RefTo(this);
-    Value result;
-    if (!RaiseEvent("KeyDown", {key}, &result)) return false;
+    Ref<Window> keepAlive = RefTo(this);  // the handler may close it
+    const bool claimed = RaiseClaimable("KeyDown", {key});
     // The press that closed its window is spent: a walk that polls the key
     // afterwards does not take it for a stop.
-    if (closed_) ForgetHeldKeys();
-    return std::holds_alternative<bool>(result) && std::get<bool>(result);
+    if (closed_) ForgetHeldKey(qtKey);
+    return claimed;
+}
+
+bool Window::RaiseClaimable(const std::string& event, const std::vector<Value>& args) {
+    Ref<Window> keepAlive = RefTo(this);
+    Value result;
+    bool raised = false;
+    DeliverEvent([&] { raised = RaiseEvent(event, args, &result); });
+    return raised && std::holds_alternative<bool>(result) && std::get<bool>(result);
 }
 
 void Window::Refresh(bool) {
@@ -355,7 +427,10 @@ void Window::SetMaxHeight(int32_t v) { RequireMainThread(); maxHeight_ = v; Appl
 void Window::SetVisible(bool visible) {
     RequireMainThread();
     visible_ = visible;
-    if (open_ && !constructing_ && widget_) widget_->setVisible(visible);
+    if (open_ && !constructing_ && widget_) {
+        awaitsShow_ = false;
+        widget_->setVisible(visible);
+    }
 }
 
 void Window::SetBackdrop(const Ref<Picture>& picture) {
@@ -405,6 +480,8 @@ void Window::ApplyFlags() {
         if (maximizeButton_ && resizeable_) flags |= Qt::WindowMaximizeButtonHint;
     }
     w->setWindowFlags(flags);
+    // Qt takes a modality only when a window is shown, so a dialog's comes before.
+    if (frame_ == 1) w->setWindowModality(Qt::ApplicationModal);
     if (wasVisible) w->show();
 }
 
@@ -417,6 +494,12 @@ void CloseOpenWindows() {
     RequireMainThread();
     // Front to back; a window may close others while it closes.
     while (!OpenWindowList().empty()) OpenWindowList().front()->Close();
+}
+
+void ShowDialogsLeftUnshown() {
+    if (!OnMainThread() || QuitRequested()) return;
+    for (const Ref<Window>& w : std::vector<Ref<Window>>(OpenWindowList()))
+        if (w->awaitsShow_ && w->builtAtHandlerDepth_ > HandlerDepth()) w->Show();
 }
 
 Ref<Window> RuntimeGetImplicitWindow(const std::string& className) {

@@ -3,9 +3,11 @@
 // the class's "Layout" and "CreateControls" hooks and then "Open". It holds its
 // controls by name. Closing destroys it: the framework drops its reference,
 // and the widget goes once no handler of the window is running any more.
-// A modal window blocks input to every other window until it closes. A window
-// that opens while another is open comes up centred over the first one, the
-// application's main window.
+// A modal window blocks input to every other window until it closes. A modal
+// dialog (Frame 1) is modal from the moment it is built: it comes on screen
+// only when Show or ShowModal asks for it, ready, and meanwhile the windows
+// opened before it take no input. A window that opens while another is open
+// comes up centred over the first one, the application's main window.
 // Every operation belongs to the main thread and checks that before it
 // changes or reads anything.
 #include <QPointer>
@@ -112,12 +114,19 @@ public:
     // Property codes that change nothing on this platform are kept as given.
     std::map<std::string, Value>& Codes() { RequireMainThread(); return codes_; }
 
-    // The widget's events, forwarded to the window.
+    // The widget's events, forwarded to the window and delivered to its
+    // handlers like every event of the loop. True when a handler claimed it.
     void WidgetCloseRequested();
     bool WidgetMousePressed(int x, int y);
-    bool WidgetKeyPressed(const String& key);
+    bool WidgetKeyPressed(const String& key, int qtKey);
+
+    // A modal dialog that is built and waits for its first show.
+    bool AwaitsShow() const { RequireMainThread(); return awaitsShow_; }
 
 private:
+    friend void ShowDialogsLeftUnshown();
+    // A window event that a handler may claim by returning True.
+    bool RaiseClaimable(const std::string& event, const std::vector<Value>& args);
     void ApplyFlags();
     void ApplySizeLimits();
     void ApplyBackColor();
@@ -127,6 +136,8 @@ private:
     // again later unless the user has moved it since; not once the
     // application quits.
     void ShowWidget();
+    // A modal dialog waits for its show; meanwhile the windows before it take no input.
+    void AwaitShow();
     void CentreOverMainWindow();
     // Closing the last window with the menu bar quits: no other way to quit is left.
     void QuitIfLastMenuBarWindow();
@@ -146,6 +157,8 @@ private:
     bool closed_ = false;
     bool visible_ = true;
     bool constructing_ = false;  // shown only once built
+    bool awaitsShow_ = false;    // a modal dialog, built and not yet shown
+    int builtAtHandlerDepth_ = 0;  // while it awaits its show (EventDispatch.h)
     bool hasBackColor_ = false;
     Color backColor_ = kWhite;
     int32_t frame_ = 0;
@@ -159,6 +172,10 @@ const std::vector<Ref<Window>>& OpenWindows();
 void CloseOpenWindows();
 // The open window of the class of that name, or Nil.
 Ref<Window> RuntimeGetImplicitWindow(const std::string& className);
+// Shows, modally, each dialog that a handler which has returned built and
+// never showed: left open unseen, it would block the other windows for good.
+// Not once the application quits.
+void ShowDialogsLeftUnshown();
 
 // The class record of Window, registered on first use.
 const ClassRecord* GetWindowClass();

@@ -417,6 +417,24 @@ private:
 };
 }  // namespace
 
+TEST_F(MainWindowFlow, AClickWhileTheResultIsMadeReadyStartsNoRunAndTheResultIsSeen) {
+    ChooseInboxAndOut();
+    Write("Mail/x.eml", Message("x"));
+    Choose(Chooser::SourceFile, "Mail/x.eml");
+    bool clicked = false;
+    SetBackgroundTaskObserver([&] {
+        if (clicked || RuntimeGetImplicitWindow("WarnWindow.WarnWindow").IsNil()) return;
+        clicked = true;  // "Conversion done successfull." measures its message and yields
+        Click(window_->ConvertBatchBtn());
+    });
+    Click(window_->ConvertSingleBtn());
+    SetBackgroundTaskObserver(nullptr);
+    ASSERT_TRUE(clicked);
+    EXPECT_EQ(answers_.Messages(), Strings{"Conversion done successfull."});
+    EXPECT_EQ(Outputs(), Strings{}) << "a batch ran inside Convert";
+    EXPECT_TRUE(fs::exists(Path("Mail/x.emlx")));
+}
+
 TEST_F(MainWindowFlow, QuitDuringARunEndsItBetweenTwoFilesWithoutAQuestion) {
     for (int i = 0; i < 5; ++i) Write("Inbox/m" + std::to_string(i) + ".eml", Message(std::to_string(i)));
     fs::create_directories(Path("Out"));

@@ -159,7 +159,8 @@ TEST_F(MainWindowLayout, EveryControlStandsAsTheTablesSay) {
         EXPECT_EQ(c->TextFont(), String("System"));
         EXPECT_FALSE(c->Bold());
 
-        // Built disabled, the source folder's "Select..." is enabled by the enabling rule at "Open".
+        // Built disabled (BuiltTheSourceFolderChooserIsDisabledUntilOpen), the source folder's
+        // "Select..." is enabled by the enabling rule at "Open".
         const bool enabled = e.enabled || std::string(e.name) == "SourceDirSelectBtn";
         EXPECT_EQ(c->Enabled(), enabled);
         EXPECT_EQ(w->isEnabled(), enabled);
@@ -185,6 +186,22 @@ TEST_F(MainWindowLayout, ThePictureButtonsAreThoseOfTheBevelButtonPlugin) {
     for (const char* name : {"SourceDirSelectBtn", "TargetDirSelectBtn", "SourceFileSelectBtn", "AboutBtn", "HelpBtn"})
         EXPECT_EQ(Control(name)->Class(), plugin) << name;
     EXPECT_EQ(window_->AboutBtn(), Control("AboutBtn"));
+}
+
+TEST_F(MainWindowLayout, BuiltTheSourceFolderChooserIsDisabledUntilOpen) {
+    // The construction's two hooks without the "Open" that follows them.
+    Ref<MainWindow> built = DynamicCast<MainWindow>(RuntimeNewObject(GetMainWindowClass()));
+    ASSERT_TRUE(built->RaiseEvent("Layout"));
+    ASSERT_TRUE(built->RaiseEvent("CreateControls"));
+    for (const ExpectedControl& e : kExpected) {
+        SCOPED_TRACE(e.name);
+        Ref<RectControl> c = DynamicCast<RectControl>(built->_ControlByName(String(e.name)));
+        ASSERT_FALSE(c.IsNil());
+        EXPECT_EQ(c->Enabled(), e.enabled);
+        EXPECT_EQ(c->Widget()->isEnabled(), e.enabled);
+    }
+    EXPECT_FALSE(built->SourceDirSelectBtn()->Enabled());
+    EXPECT_TRUE(window_->SourceDirSelectBtn()->Enabled()) << "not enabled at Open";
 }
 
 TEST_F(MainWindowLayout, InitialStatesOfFieldsBoxesBarButtonsAndPanel) {

@@ -17,6 +17,9 @@ public:
     void Field_TextChange(fw::Ref<fw::TextField> sender) { Run("Field_TextChange", *sender); }
     void Tick_Action(fw::Ref<fw::Timer> sender) { Run("Tick_Action", *sender); }
     void Label_Open(fw::Ref<fw::Label> sender) { Run("Label_Open", *sender); }
+    // The window's own mouse and key events: not claimed unless onWindowEvent says so.
+    bool Event_MouseDown(int32_t, int32_t) { return onWindowEvent && onWindowEvent("MouseDown"); }
+    bool Event_KeyDown(const fw::String&) { return onWindowEvent && onWindowEvent("KeyDown"); }
     // The "CreateControls" hook: runs the builder given to Open.
     void CreateControls() {
         if (Builder()) Builder()(*this);
@@ -24,6 +27,8 @@ public:
 
     // What the handlers do: told the handler's name and the control that raised the event.
     std::function<void(const std::string& handler, fw::Control& sender)> onEvent;
+    // What the window's own events do: told the event's name; true claims it.
+    std::function<bool(const std::string& event)> onWindowEvent;
 
     static const fw::ClassRecord* GetClass() {
         static const fw::ClassRecord* record = [] {
@@ -38,8 +43,11 @@ public:
                 {"Tick_Action", "%%o<Timer>", fw::MakeInvoker(&P::Tick_Action), true, {}},
                 {"Label_Open", "%%o<Label>", fw::MakeInvoker(&P::Label_Open), true, {}},
                 {"CreateControls", "%%", fw::MakeInvoker(&P::CreateControls), true, {}},
+                {"Event_MouseDown", "%b%i4i4", fw::MakeInvoker(&P::Event_MouseDown), true, {}},
+                {"Event_KeyDown", "%b%s", fw::MakeInvoker(&P::Event_KeyDown), true, {}},
             });
-            r->events = {{"CreateControls", "CreateControls"}};
+            r->events = {
+                {"CreateControls", "CreateControls"}, {"MouseDown", "Event_MouseDown"}, {"KeyDown", "Event_KeyDown"}};
             return r;
         }();
         return record;

@@ -3,6 +3,7 @@
 // program, the main window with its menu bar, and the ways to quit.
 #include "UserInput.h"  // first: it decides how QTest delivers clicks
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <unistd.h>
 
 #include "CallRecorder.h"
@@ -88,8 +90,8 @@ TEST_F(StartupRun, RunsItsStepsInOrderAndExitsWithTheCodeOfTheQuit) {
                                              "RuntimeNewObject App",
                                              "RuntimeInvoke App.Constructor",
                                              "RuntimeRegisterAppObject App",
-                                             "Application.MenuBar.Set AppMenue.AppMenue",
                                              "Application._AddMenuHandler AboutMenue",
+                                             "Application.MenuBar.Set AppMenue.AppMenue",
                                              "RunFrameworkInitialization",
                                              "RuntimeRun",
                                              "Application.RaiseEvent Open",
@@ -107,24 +109,39 @@ TEST_F(StartupRun, RunsItsStepsInOrderAndExitsWithTheCodeOfTheQuit) {
     EXPECT_TRUE(dialogs_->alerts.empty());
 }
 
+// Registers every class and runs the module initialisers: 0 when they come in
+// their order, else 1. The steps go to standard error.
+int RegisterAndCheckTheOrder() {
+    CallRecorder registrations;
+    InitializeClassesAndModules();
+    std::vector<std::string> steps;
+    for (const std::string& call : registrations.calls)
+        if (call.rfind("RuntimeNewClass ", 0) == 0 || call.rfind("InitializeModule ", 0) == 0) steps.push_back(call);
+    const std::vector<std::string> expected = {
+        // The framework's classes, in the framework's order (each after what it builds on).
+        "RuntimeNewClass Application", "RuntimeNewClass Window", "RuntimeNewClass Control",
+        "RuntimeNewClass RectControl", "RuntimeNewClass Label", "RuntimeNewClass TextField",
+        "RuntimeNewClass PushButton", "RuntimeNewClass CheckBox", "RuntimeNewClass ProgressBar",
+        "RuntimeNewClass TabPanel", "RuntimeNewClass Timer", "RuntimeNewClass MenuItem",
+        "RuntimeNewClass MenuBar", "RuntimeNewClass QuitMenuItem", "RuntimeNewClass FileType",
+        // Then the program's own.
+        "InitializeModule DocumentTypeModuleInit",
+        "InitializeModule App", "RuntimeNewClass App",
+        "InitializeModule AboutWindow", "RuntimeNewClass AboutWindow.AboutWindow",
+        "InitializeModule AboutWindow._wrapper_CloseTimer", "RuntimeNewClass AboutWindow._wrapper_CloseTimer",
+        "InitializeModule MainWindow", "RuntimeNewClass MainWindow.MainWindow",
+        "InitializeModule WarnWindow", "RuntimeNewClass WarnWindow.WarnWindow",
+        "InitializeModule AppMenue", "RuntimeNewClass AppMenue.AppMenue",
+        "InitializeModule AppMenueModuleInit",
+    };
+    for (const std::string& step : steps) std::fprintf(stderr, "%s\n", step.c_str());
+    return steps == expected ? 0 : 1;
+}
+
 TEST_F(StartupRun, RegistersTheFrameworksClassesThenTheProgramsInOrder) {
     // Registration runs once per process, so it is watched in a fresh one.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            CallRecorder registrations;
-            InitializeClassesAndModules();
-            const std::vector<std::string> classes = registrations.Starting("RuntimeNewClass");
-            const bool inOrder = InOrder(classes, {"RuntimeNewClass Application", "RuntimeNewClass Window",
-                                                   "RuntimeNewClass MenuItem", "RuntimeNewClass FileType",
-                                                   "RuntimeNewClass App", "RuntimeNewClass MainWindow.MainWindow",
-                                                   "RuntimeNewClass AppMenue.AppMenue"});
-            const bool appAfterFramework = registrations.IndexOf("RuntimeNewClass App") > registrations.IndexOf(
-                                                                                               "RuntimeNewClass TabPanel");
-            for (const std::string& c : classes) std::fprintf(stderr, "%s\n", c.c_str());
-            std::exit(inOrder && appAfterFramework ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(std::exit(RegisterAndCheckTheOrder()), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(StartupRun, AFailureWhileTheDocumentTypeIsMadeEndsTheRunWithoutTheApplication) {
@@ -311,4 +328,33 @@ TEST_F(StartupRun, TheAboutMenuHandlerReturnsFalseOnlyOnceTheAboutWindowHasClose
     ASSERT_TRUE(std::holds_alternative<bool>(returned));
     EXPECT_FALSE(std::get<bool>(returned));
     EXPECT_TRUE(RuntimeGetImplicitWindow("AboutWindow.AboutWindow").IsNil());
+}
+
+TEST_F(StartupRun, ARunThatAnExceptionEndedExitsWithANonZeroCode) {
+    ::testing::internal::CaptureStderr();
+    const int32_t exitCode = Run([] { throw RuntimeException("the loop itself failed"); });
+    const std::string stderrText = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(exitCode, 0);
+    EXPECT_FALSE(EventLoopRunning());
+    EXPECT_NE(stderrText.find("the loop itself failed"), std::string::npos) << stderrText;
+    EXPECT_TRUE(InOrder(recorder_.calls, {"RuntimeUnhandledException the loop itself failed", "RuntimeExit"}));
+    (void)TakeEscapedException();
+}
+
+TEST_F(StartupRun, TheEntryTableHoldsEveryClassMemberAndPropertyThePlugInsRegister) {
+    Run();
+    // The start-up's table: the lookups that follow its allocation (the main
+    // window looks its picture buttons' class up again later).
+    std::vector<std::string> lookups;
+    const auto& calls = recorder_.calls;
+    auto it = std::find_if(calls.begin(), calls.end(),
+                           [](const std::string& c) { return c.rfind("RuntimeAllocatePluginEntrypointsTable", 0) == 0; });
+    ASSERT_NE(it, calls.end());
+    for (++it; it != calls.end() && it->rfind("RuntimeLookupPluginEntrypoint ", 0) == 0; ++it) lookups.push_back(*it);
+    for (const char* name : {"BevelButton", "BevelButton.Caption", "BevelButton.Icon", "BevelButton.CaptionPlacement",
+                             "BevelButton.AcceptFocus", "BevelButton.ButtonType"})
+        EXPECT_TRUE(recorder_.Saw(std::string("RuntimeLookupPluginEntrypoint ") + name)) << name;
+    EXPECT_FALSE(recorder_.Saw("RuntimeLookupPluginEntrypoint BevelButton.Left")) << "RectControl's, not the plug-in's";
+    EXPECT_EQ(std::set<std::string>(lookups.begin(), lookups.end()).size(), lookups.size()) << "looked up twice";
+    EXPECT_TRUE(recorder_.Saw("RuntimeAllocatePluginEntrypointsTable " + std::to_string(lookups.size())));
 }

@@ -217,6 +217,37 @@ TEST_F(WarnDialog, ItIsModalAndComesUpCentredOverTheMainWindow) {
     EXPECT_FALSE(RuntimeGetImplicitWindow("AboutWindow.AboutWindow").IsNil());
 }
 
+TEST_F(WarnDialog, FromItsBuildOnNoOtherWindowTakesInputAndItComesUpOnlyWhenReady) {
+    // The dialog's widget each time it comes on screen: its height and its message.
+    struct ShowWatcher : QObject {
+        std::vector<std::pair<int, std::string>> shows;
+        bool eventFilter(QObject* o, QEvent* e) override {
+            if (e->type() != QEvent::Show) return false;
+            Ref<WarnWindow> w = DynamicCast<WarnWindow>(RuntimeGetImplicitWindow("WarnWindow.WarnWindow"));
+            if (w && o == w->Widget()) shows.push_back({w->Height(), w->DoText()->Text().ToUTF8()});
+            return false;
+        }
+    } watcher;
+    qApp->installEventFilter(&watcher);
+    bool yielded = false, visibleWhileBuilt = true;
+    SetBackgroundTaskObserver([&] {
+        Ref<Window> warn = RuntimeGetImplicitWindow("WarnWindow.WarnWindow");
+        if (yielded || warn.IsNil()) return;
+        yielded = true;  // the height rule yields while the dialog is being made ready
+        visibleWhileBuilt = warn->Widget()->isVisible();
+        Click(window_->AboutBtn());
+        window_->Widget()->close();  // the main window's close box
+    });
+    Show("Conversion done.");
+    SetBackgroundTaskObserver(nullptr);
+    qApp->removeEventFilter(&watcher);
+    ASSERT_TRUE(yielded);
+    EXPECT_FALSE(visibleWhileBuilt) << "on screen before it was ready";
+    EXPECT_TRUE(RuntimeGetImplicitWindow("AboutWindow.AboutWindow").IsNil()) << "the main window took a click";
+    EXPECT_TRUE(window_->IsOpen()) << "the main window was closed";
+    EXPECT_EQ(watcher.shows, (std::vector<std::pair<int, std::string>>{{104, "Conversion done."}}));
+}
+
 TEST_F(WarnDialog, ScreenshotShowsTheLongestMessageWrappedInsideAndTheButtonWhole) {
     const std::string note =
         "To import emlx into Apple Mail remember to select 'Apple Mail' when choosing 'Import Mailboxes'";

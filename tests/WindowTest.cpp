@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "ProbeWindow.h"
+#include "ScriptedDialogs.h"
 #include "framework/Application.h"
 #include "framework/DesignRecord.h"
 #include "framework/EventDispatch.h"
@@ -100,6 +101,41 @@ TEST(WindowModality, CloseEndsEveryPendingShowModalOfTheWindow) {
     ++returned;
     EXPECT_EQ(returned, 2);
     window->ShowModal();  // a closed window is shown no more
+}
+
+TEST(WindowModality, AModalDialogLeftUnshownByItsHandlerComesUpModalWhenTheHandlerReturns) {
+    ScopedDialogs dialogs;
+    Ref<ProbeWindow> first = ProbeWindow::Open();
+    Ref<ProbeWindow> dialog;
+    bool visibleInside = true;
+    DeliverEvent([&] {
+        dialog = ProbeWindow::Open([](ProbeWindow& w) { w.SetFrame(1); });  // a modal dialog's frame
+        visibleInside = dialog->Widget()->isVisible();
+        throw RuntimeException("the handler failed before it showed the dialog");
+    });
+    EXPECT_EQ(dialogs->Prompts(), std::vector<std::string>{"the handler failed before it showed the dialog"});
+    (void)TakeEscapedException();
+    EXPECT_FALSE(visibleInside) << "on screen before it was shown";
+    EXPECT_TRUE(dialog->Widget()->isVisible()) << "left open and unseen, it would block the others for good";
+    EXPECT_EQ(QApplication::activeModalWidget(), dialog->Widget());
+    dialog->Close();
+    first->Close();
+}
+
+TEST(WindowEvents, AnExceptionFromAWindowsOwnHandlerIsShownAndTheApplicationGoesOn) {
+    ScopedDialogs dialogs;
+    Ref<ProbeWindow> window = ProbeWindow::Open();
+    window->onWindowEvent = [](const std::string& event) -> bool {
+        throw NilObjectException("failed in " + event);
+    };
+    QTest::mouseClick(window->Widget(), Qt::LeftButton);
+    QTest::keyClick(window->Widget(), Qt::Key_A);
+    EXPECT_EQ(dialogs->Prompts(), (std::vector<std::string>{"failed in MouseDown", "failed in KeyDown"}));
+    EXPECT_NE(TakeEscapedException(), nullptr);
+    window->onWindowEvent = nullptr;
+    QTest::mouseClick(window->Widget(), Qt::LeftButton);
+    EXPECT_TRUE(window->IsOpen());
+    window->Close();
 }
 
 TEST(WindowLifetime, RuntimeExitClosesAndDestroysTheOpenWindows) {

@@ -9,7 +9,7 @@ using namespace fw;
 void AboutWindow::RegisterClass() {
     if (RuntimeFindClass("AboutWindow.AboutWindow")) return;
     using A = AboutWindow;
-    const Scope Pub = Scope::Public;
+    const char* Pub = "Public";
     RegisterClassFromTable(
         "AboutWindow.AboutWindow", GetWindowClass(), [] { return static_cast<Object*>(new AboutWindow()); },
         {
@@ -28,7 +28,7 @@ void AboutWindow::RegisterClass() {
 void AboutWindow::_wrapper_CloseTimer::RegisterClass() {
     if (RuntimeFindClass("AboutWindow._wrapper_CloseTimer")) return;
     using T = AboutWindow::_wrapper_CloseTimer;
-    const Scope Pub = Scope::Public;
+    const char* Pub = "Public";
     RegisterClassFromTable("AboutWindow._wrapper_CloseTimer", GetTimerClass(),
                            [] { return static_cast<Object*>(new T()); },
                            {

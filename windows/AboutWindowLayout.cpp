@@ -51,10 +51,6 @@ const std::vector<RecordEntry> kStaticText3Record = {
     {"Index", INT32_MIN}, {"Name", "StaticText3"}, {"TabStop", true},
 };
 
-// Each control: created and added, then text unit, text size, record, and the binding.
-const std::vector<BuildStep> kBuildSteps = {BuildStep::TextUnit, BuildStep::TextSize, BuildStep::Record,
-                                            BuildStep::Bind};
-
 }  // namespace
 
 void AboutWindow::Layout() {
@@ -62,15 +58,15 @@ void AboutWindow::Layout() {
     RuntimeMassPropertySetter(RefTo(this), EncodeRecord(kWindowRecord));
 }
 
-void AboutWindow::CreateControls() { RuntimeInvoke(*this, "_CreateControls0"); }
+void AboutWindow::CreateControls() { CreateControlsThroughMember(*this); }
 
+// Each control: created and added, then text unit, text size, record, and the binding.
 void AboutWindow::_CreateControls0() {
-    const ControlBuild controls[] = {
+    BuildControls(*this, {
         // name, kind, record, text size, icon, event and handler, the handler's parameter kind
         {"CloseTimer", GetCloseTimerClass(), EncodeRecord(kCloseTimerRecord), 0, nullptr,
          {"Action", "CloseTimer_Action"}, "Timer"},
         {"StaticText3", GetLabelClass(), EncodeRecord(kStaticText3Record), 11.0f, nullptr,
          {"Open", "StaticText3_Open"}},
-    };
-    for (const ControlBuild& control : controls) BuildControl(*this, control, kBuildSteps);
+    });
 }

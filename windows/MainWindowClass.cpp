@@ -14,7 +14,7 @@ const ClassRecord* BevelButtonKind() { return ControlKindNamed("BevelButton"); }
 void MainWindow::RegisterClass() {
     if (RuntimeFindClass("MainWindow.MainWindow")) return;
     using M = MainWindow;
-    const Scope Pub = Scope::Public, Pro = Scope::Protected;
+    const char *Pub = "Public", *Pro = "Protected";
     ClassRecord* record = RegisterClassFromTable(
         "MainWindow.MainWindow", GetWindowClass(), [] { return static_cast<Object*>(new MainWindow()); },
         {
@@ -70,9 +70,9 @@ void MainWindow::RegisterClass() {
         {{"CreateControls", "CreateControls"}, {"Layout", "Layout"}, {"Open", "Event_Open"}});
     record->cleanup = [](Object& o) { MainWindowInstanceCleanup(static_cast<MainWindow&>(o)); };
 
-    auto folderProperty = [](const char* name, Scope scope, Ref<FolderItem> MainWindow::*field) {
+    auto folderProperty = [](const char* name, const std::string& scope, Ref<FolderItem> MainWindow::*field) {
         return PropertyRecord{
-            name, "o<FolderItem>", true, scope == Scope::Public, ScopeAttributes(scope),
+            name, "o<FolderItem>", true, scope == "Public", RuntimeScopeAttributes(scope),
             [field](Object& o) -> Value { return Ref<Object>(static_cast<MainWindow&>(o).*field); },
             [field](Object& o, const Value& v) {
                 static_cast<MainWindow&>(o).*field = ValueTraits<Ref<FolderItem>>::From(v);
@@ -82,7 +82,7 @@ void MainWindow::RegisterClass() {
     record->properties.push_back(folderProperty("SourceFolder", Pro, &MainWindow::SourceFolder));
     record->properties.push_back(folderProperty("SourceFile", Pub, &MainWindow::SourceFile));
     record->properties.push_back(PropertyRecord{
-        "ItemCount", "i4", true, false, ScopeAttributes(Pro),
+        "ItemCount", "i4", true, false, RuntimeScopeAttributes(Pro),
         [](Object& o) -> Value { return static_cast<MainWindow&>(o).ItemCount; },
         [](Object& o, const Value& v) { static_cast<MainWindow&>(o).ItemCount = ValueTraits<int32_t>::From(v); }});
 }

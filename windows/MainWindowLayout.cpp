@@ -227,10 +227,12 @@ std::vector<std::string> MainWindowControlNames() {
 
 void MainWindow::Layout() { RuntimeMassPropertySetter(RefTo(this), MainWindowRecord()); }
 
-void MainWindow::CreateControls() { RuntimeInvoke(*this, "_CreateControls0"); }
+void MainWindow::CreateControls() { CreateControlsThroughMember(*this); }
 
 void MainWindow::_CreateControls0() {
+    std::vector<ControlBuild> controls;
     for (const ControlRow& row : kControls)
-        BuildControl(*this, {row.name, ControlKindNamed(row.kind), ControlRecord(row), row.textSize, row.icon, row.handler},
-                     kBuildSteps);
+        controls.push_back(
+            {row.name, ControlKindNamed(row.kind), ControlRecord(row), row.textSize, row.icon, row.handler});
+    BuildControls(*this, controls, kBuildSteps);
 }

@@ -8,7 +8,7 @@ using namespace fw;
 void WarnWindow::RegisterClass() {
     if (RuntimeFindClass("WarnWindow.WarnWindow")) return;
     using W = WarnWindow;
-    const Scope Pub = Scope::Public, Pro = Scope::Protected;
+    const char *Pub = "Public", *Pro = "Protected";
     RegisterClassFromTable(
         "WarnWindow.WarnWindow", GetWindowClass(), [] { return static_cast<Object*>(new WarnWindow()); },
         {

@@ -77,16 +77,11 @@ std::vector<ControlBuild> ControlsInOrder() {
     };
 }
 
-// Each control: created and added, then text unit, text size, record, and the binding.
-const std::vector<BuildStep> kBuildSteps = {BuildStep::TextUnit, BuildStep::TextSize, BuildStep::Record,
-                                            BuildStep::Bind};
-
 }  // namespace
 
 void WarnWindow::Layout() { RuntimeMassPropertySetter(RefTo(this), EncodeRecord(kWindowRecord)); }
 
-void WarnWindow::CreateControls() { RuntimeInvoke(*this, "_CreateControls0"); }
+void WarnWindow::CreateControls() { CreateControlsThroughMember(*this); }
 
-void WarnWindow::_CreateControls0() {
-    for (const ControlBuild& control : ControlsInOrder()) BuildControl(*this, control, kBuildSteps);
-}
+// Each control: created and added, then text unit, text size, record, and the binding.
+void WarnWindow::_CreateControls0() { BuildControls(*this, ControlsInOrder()); }

@@ -5,26 +5,27 @@
 
 using namespace fw;
 
-AttributeTable ScopeAttributes(Scope scope) {
-    return RuntimeAllocateAttributeTable({{"__Scope", scope == Scope::Public ? "Public" : "Protected"}});
-}
-
 ClassRecord* RegisterClassFromTable(const std::string& name, const ClassRecord* super,
                                     std::function<Object*()> factory, const std::vector<MemberEntry>& members,
                                     std::vector<std::pair<std::string, std::string>> events) {
     ClassRecord* record = RuntimeNewClass(name, super);
     record->factory = std::move(factory);
     std::vector<MemberRecord> own;
-    for (const MemberEntry& e : members) {
-        AttributeTable attributes = ScopeAttributes(e.scope);
-        if (e.hidden) attributes.push_back({"Hidden", "", false});
-        own.push_back(MemberRecord{e.name, e.signature, e.invoke, e.scope == Scope::Public, attributes});
-    }
+    for (const MemberEntry& e : members)
+        own.push_back(RuntimeDescribeMember(e.name, e.signature, e.invoke, e.scope,
+                                            e.hidden ? AttributeTable{kHiddenAttribute} : AttributeTable{}));
     RuntimeNewVtable(record, std::move(own));
     record->events = std::move(events);
-    record->attributes = ScopeAttributes(Scope::Public);
+    record->attributes = RuntimeScopeAttributes("Public");
     return record;
 }
+
+const std::vector<BuildStep> kUnitSizeRecordBindSteps = {BuildStep::TextUnit, BuildStep::TextSize, BuildStep::Record,
+                                                         BuildStep::Bind};
+
+void CreateControlsThroughMember(Window& window) { RuntimeInvoke(window, "_CreateControls0"); }
+
+namespace {
 
 void BuildControl(Window& window, const ControlBuild& c, const std::vector<BuildStep>& steps) {
     {
@@ -57,4 +58,10 @@ void BuildControl(Window& window, const ControlBuild& c, const std::vector<Build
             break;
         }
     }
+}
+
+}  // namespace
+
+void BuildControls(Window& window, const std::vector<ControlBuild>& controls, const std::vector<BuildStep>& steps) {
+    for (const ControlBuild& control : controls) BuildControl(window, control, steps);
 }

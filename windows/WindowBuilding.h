@@ -11,22 +11,21 @@
 #include "framework/Runtime.h"
 #include "framework/Window.h"
 
-enum class Scope { Public, Protected };
-
-// One own member of a class: its name, signature, scope and invoker.
+// One own member of a class, as the class tables write it: its name,
+// signature, scope ("Public" or "Protected") and invoker, and whether it
+// carries the attribute "Hidden".
 struct MemberEntry {
     const char* name;
     const char* signature;
-    Scope scope;
+    const char* scope;
     fw::Invoker invoke;
-    bool hidden = false;  // the attribute "Hidden", with no value
+    bool hidden = false;
 };
 
-fw::AttributeTable ScopeAttributes(Scope scope);
-
 // Registers a class of the program: the super class's operations, then the
-// members in table order, the bound window events and the class scope
-// "Public". Returns the record for what else is the class's own.
+// members in table order (each described by RuntimeDescribeMember), the bound
+// window events and the class scope "Public". Returns the record for what
+// else is the class's own.
 fw::ClassRecord* RegisterClassFromTable(const std::string& name, const fw::ClassRecord* super,
                                         std::function<fw::Object*()> factory, const std::vector<MemberEntry>& members,
                                         std::vector<std::pair<std::string, std::string>> events = {});
@@ -75,4 +74,14 @@ struct ControlBuild {
 // its name, and is passed over where the control has nothing for it.
 enum class BuildStep { Icon, TextSize, TextUnit, Record, Bind };
 
-void BuildControl(fw::Window& window, const ControlBuild& control, const std::vector<BuildStep>& steps);
+// The steps of the About window's and the warning dialog's controls: text
+// unit, text size, record, and the binding.
+extern const std::vector<BuildStep> kUnitSizeRecordBindSteps;
+
+// Builds the controls in order: each is created and added under its name,
+// then takes the steps.
+void BuildControls(fw::Window& window, const std::vector<ControlBuild>& controls,
+                   const std::vector<BuildStep>& steps = kUnitSizeRecordBindSteps);
+
+// The "CreateControls" hook of every window: it calls the window's _CreateControls0.
+void CreateControlsThroughMember(fw::Window& window);
