@@ -15,7 +15,7 @@ using namespace fw;
 namespace {
 
 PropertyList TrailerOf(const std::string& message) {
-    return ParsePropertyList(BuildPropertyListTrailer(String(message, EncodingKind::Latin1)).Bytes());
+    return ParsePropertyList(BuildPropertyListTrailer(String(message, EncodingKind::Latin1), UnixTimeStamp).Bytes());
 }
 
 std::string Value(const PropertyList& plist, const std::string& key) {
@@ -28,7 +28,7 @@ std::string Value(const PropertyList& plist, const std::string& key) {
 TEST(EmlxTrailer, IsTheSixteenLinesOfAppleMailsPropertyList) {
     const String trailer = BuildPropertyListTrailer(String(
         "From: Ann <ann@example.com>\nTo: bob@example.com\nSubject: Hi\nDate: Thu, 1 Jan 1970 00:01:40 +0000\n\nBody\n",
-        EncodingKind::Latin1));
+        EncodingKind::Latin1), UnixTimeStamp);
     EXPECT_EQ(R"(<?xml version="1.0" encoding="UTF-8"?>
 <!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
 <plist version="1.0">
