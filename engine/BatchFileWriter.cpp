@@ -27,7 +27,7 @@ void MainWindow::StepBatchProgress() {
 // message of a run replaces another. Files left by an earlier run are
 // replaced, so a rerun gives the same files. Files are told apart by the
 // entry on disk, not by the name, so that a volume that folds letter case or
-// normalises names loses nothing either. Then steps the progress.
+// normalises names loses nothing either.
 void MainWindow::PlaceBatchOutput(const FolderItem& source, PendingEmlx& pending) {
     const String sourceName = source.Name();
     int32_t number = 1;
@@ -37,28 +37,35 @@ void MainWindow::PlaceBatchOutput(const FolderItem& source, PendingEmlx& pending
     });
     if (pending.stream)
         if (const auto entry = pending.output->EntryIdentity()) batchOutputsWritten_.insert(*entry);
-    StepBatchProgress();
 }
 
 void MainWindow::WriteBatchOutput(const FolderItem& source, const FolderItem& destination, EmlxDraft&& draft) {
     PendingEmlx pending = WriteEmlxPending(destination.Child(EmlxFileName(source.Name())), draft);
     PlaceBatchOutput(source, pending);
+    StepBatchProgress();
 }
 
 void MainWindow::p_ConvertFile(Ref<FolderItem> source, Ref<FolderItem> destination) {
-    ConvertBatchFile(source, destination, std::nullopt);
+    ConvertBatchFile(source, destination, std::nullopt, false);
 }
 
 // The batch writer, given the output when it was read and written ahead.
-void MainWindow::ConvertBatchFile(const Ref<FolderItem>& source, const Ref<FolderItem>& destination,
-                                  std::optional<PendingEmlx> written) {
+bool MainWindow::ConvertBatchFile(const Ref<FolderItem>& source, const Ref<FolderItem>& destination,
+                                  std::optional<PendingEmlx> written, bool mayGiveBack) {
+    bool writing = false;
     try {
-        if (written)
-            PlaceBatchOutput(*source, *written);
-        else
-            WriteBatchOutput(*source, *destination,
-                             ReadEmlxDraft(*source, [this](const String& header) { return p_GetPList(header); }));
+        if (!written) {
+            EmlxDraft draft = ReadEmlxDraft(*source, [this](const String& header) { return p_GetPList(header); });
+            writing = true;
+            written = WriteEmlxPending(destination->Child(EmlxFileName(source->Name())), draft);
+        }
+        writing = true;
+        PlaceBatchOutput(*source, *written);
+        writing = false;
+        StepBatchProgress();
     } catch (...) {
+        if (writing && mayGiveBack) return false;
         AlertCaughtFailure(kAlertConvertFile);
     }
+    return true;
 }

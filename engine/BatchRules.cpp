@@ -9,3 +9,9 @@ bool IsPassedOverFile(const FolderItem& file) {
     if (fields > 1) extension = StringNthField(name, ".", fields);
     return RuntimeStringCompare(extension, "oml") == 0 || RuntimeStringCompare(extension, "OML") == 0;
 }
+
+WalkEntry WalkEntryKind(const Ref<FolderItem>& entry) {
+    if (!entry || !entry->Visible()) return WalkEntry::LeftAlone;
+    if (entry->Directory()) return WalkEntry::Folder;
+    return IsPassedOverFile(*entry) ? WalkEntry::LeftAlone : WalkEntry::File;
+}

@@ -26,9 +26,13 @@ void MainWindow::PassOver(const FolderItem& folder) {
 
 void MainWindow::BeginBatchRun(const FolderItem& source, const Ref<FolderItem>& target) {
     batchPassedOver_.clear();
+    batchFoldersWrittenInto_.clear();
+    batchStart_ = FileTimeNow();
+    batchAlone_ = false;
     ClearBatchOutputsWritten();
     if (target.IsNil()) return;
-    PassOver(*target);
+    // The folder the user chose, also when the choice went through a link.
+    if (const auto chosen = target->LeadsTo()) batchPassedOver_.insert(*chosen);
     for (const String& suffix : {kMirrorSuffix, kContainerSuffix})
         if (Ref<FolderItem> root = target->Child(source.Name() + suffix)) PassOver(*root);
 }
@@ -72,41 +76,73 @@ private:
 };
 }  // namespace
 
-// The worker that reads ahead, when one helps; started once per window (and
-// again in a forked child, which has not got the thread).
+// The workers that read ahead, when the layer allows them; started once per
+// window (and again in a forked child, which has not got the threads, or
+// when the number allowed has changed). None once a run goes on alone.
 ReadAheadWorker* MainWindow::BatchReadAhead() {
-    if (!ReadAheadWorker::Worthwhile()) return nullptr;
+    const int32_t threads = ReadAheadWorker::ThreadsWanted();
+    if (batchAlone_ || threads == 0) return nullptr;
     if (readAhead_ && !readAhead_->Ours()) new std::shared_ptr<ReadAheadWorker>(std::move(readAhead_));  // not ours to end
-    if (!readAhead_) readAhead_ = std::make_shared<ReadAheadWorker>();
+    if (readAhead_ && readAhead_->Threads() != threads) readAhead_.reset();
+    if (!readAhead_) {
+        try {
+            readAhead_ = std::make_shared<ReadAheadWorker>(threads);
+        } catch (...) {
+            return nullptr;  // no threads to be had: the main thread does it all, as it can
+        }
+    }
     return readAhead_.get();
+}
+
+// The batch writer for entry `index`, with what was done ahead of it. A
+// write that fails while files are held ahead (the disk may be full of
+// them) drops all that is held, and the file is done again by the main
+// thread, which then goes on alone: the run writes what one thread writes.
+void MainWindow::ConvertInTurn(FolderItem& source, int32_t index, int32_t count, const Ref<FolderItem>& entry,
+                               const Ref<FolderItem>& destination, std::optional<ReadAheadRun>& run) {
+    if (!run || !run->Covers(index)) {
+        run.reset();
+        const int32_t last = ReadAheadRun::LastOfRun(source, index, count);
+        if (ReadAheadWorker* worker = last > index ? BatchReadAhead() : nullptr)
+            run.emplace(*worker, source, *destination, index, last);
+    }
+    if (run) {
+        AheadTurn turn = run->Take(index, *entry);
+        if (!turn.writeFailed && ConvertBatchFile(entry, destination, std::move(turn.written), true)) return;
+        run.reset();
+        batchAlone_ = true;
+    }
+    p_ConvertFile(entry, destination);
+}
+
+// A level that writes into an output folder this run has written into
+// already (on a volume that folds letter case, "Work" and "work" share
+// one) takes the files this run made there as its own, so that none of
+// them is replaced; files of earlier runs still are.
+void MainWindow::SeedOutputsWritten(const FolderItem& fileDestination) {
+    const auto folder = fileDestination.EntryIdentity();
+    if (!folder || batchFoldersWrittenInto_.insert(*folder).second) return;
+    for (const FolderItem::Identity& file : fileDestination.FilesChangedSince(batchStart_)) batchOutputsWritten_.insert(file);
 }
 
 void MainWindow::WalkLevelEntries(FolderItem& source, const Ref<FolderItem>& fileDestination,
                                   const Ref<FolderItem>& folderDestination, LevelWalker walker) {
     const int32_t n = source.Count();
     const WrittenOutputsOfLevel<OutputSet> ownOutputs(batchOutputsWritten_);
+    SeedOutputsWritten(*fileDestination);
     // The files up to the next folder of the listing are read and written
     // ahead while this loop puts them in place, and dropped when it stops.
     std::optional<ReadAheadRun> run;
     for (int32_t i = 1; i <= n; ++i) {
         if (WalkStopRequested()) return;
         Ref<FolderItem> entry = source.Item(i);
-        if (entry && entry->Visible()) {
-            if (entry->Directory()) {
-                run.reset();
-                if (!PassesOverFolder(*entry)) (this->*walker)(entry, folderDestination, false);
-            } else if (!IsPassedOverFile(*entry)) {
-                if (!run || !run->Covers(i)) {
-                    run.reset();
-                    const int32_t last = ReadAheadRun::LastOfRun(source, i, n);
-                    if (ReadAheadWorker* worker = last > i ? BatchReadAhead() : nullptr)
-                        run.emplace(*worker, source, *fileDestination, i, last);
-                }
-                if (std::optional<PendingEmlx> written = run ? run->Take(i) : std::nullopt)
-                    ConvertBatchFile(entry, fileDestination, std::move(written));
-                else
-                    p_ConvertFile(entry, fileDestination);
-            }
+        switch (WalkEntryKind(entry)) {
+        case WalkEntry::Folder:
+            run.reset();
+            if (!PassesOverFolder(*entry)) (this->*walker)(entry, folderDestination, false);
+            break;
+        case WalkEntry::File: ConvertInTurn(source, i, n, entry, fileDestination, run); break;
+        case WalkEntry::LeftAlone: break;
         }
         RuntimeBackgroundTask();
     }

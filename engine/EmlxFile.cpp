@@ -31,16 +31,20 @@ String TrailerOf(const ByteBuffer& messagePart, const TrailerBuilder& buildTrail
     return buildTrailer(String(std::string(HeaderSection(messagePart.View())), EncodingKind::Latin1));
 }
 
-EmlxDraft ReadEmlxDraft(const FolderItem& source, const TrailerBuilder& buildTrailer) {
+EmlxDraft ReadEmlxDraft(const FolderItem& source, const TrailerBuilder& buildTrailer,
+                        const BeforeReading& beforeReading) {
     EmlxDraft draft;
-    draft.type = source.MacType();
-    draft.creator = source.MacCreator();
     Ref<TextInputStream> in = source.OpenAsTextFile();
     if (!in) throw IOException(source.LastError());
+    // The codes of the very file that is read: one open serves both.
+    FolderItem::MacCodes codes = in->Codes();
+    draft.type = std::move(codes.type);
+    draft.creator = std::move(codes.creator);
+    draft.source = in->Seen();
+    if (beforeReading) beforeReading(draft.source.size);
     // Read once, into a buffer with room for the count line in front and the
     // final LF behind: the line ends are mended in place and nothing is moved.
     draft.message = in->ReadAllBytes(kCountLineRoom, 1);
-    draft.source = in->Identity();
     in->Close();
     draft.message.SetSize(NormalizeLineEnds(draft.message.Data(), draft.message.Size()));
     EndWithLineEnd(draft.message);
@@ -64,10 +68,7 @@ PendingEmlx WriteEmlxPending(const Ref<FolderItem>& output, EmlxDraft& draft) {
     PendingEmlx pending;
     pending.output = output;
     pending.source = draft.source;
-    // The rule is the placer's: it is asked only when the name is taken.
-    const std::shared_ptr<OtherOutputName> otherName = pending.otherName;
-    Ref<TextOutputStream> out =
-        output->CreateTextFile([otherName](const FolderItem::Identity& taken) { return (*otherName)(taken); });
+    Ref<TextOutputStream> out = output->CreateTextFile();
     if (!output->Exists()) return pending;
     // The file was just made, so it has no codes yet: empty ones need not be set.
     if (!draft.creator.IsEmpty() || !draft.type.IsEmpty()) {
@@ -85,13 +86,11 @@ void PlaceEmlx(PendingEmlx& pending, const FolderItem& source, const OtherOutput
     if (!pending.stream) return;
     // Replacing the source (its own entry, or the file it reaches through a
     // link) would take the message being converted away from the user.
-    *pending.otherName = [&](const FolderItem::Identity& taken) -> std::optional<String> {
-        if (taken == pending.source || taken == source.EntryIdentity())
+    pending.stream->Close([&](const FolderItem::Identity& taken) -> std::optional<String> {
+        if (taken == pending.source.identity || taken == source.EntryIdentity())
             throw IOException("the output " + pending.output->Path().string() + " is its own source");
         return otherName ? otherName(taken) : std::nullopt;
-    };
-    pending.stream->Close();
-    *pending.otherName = nullptr;
+    });
 }
 
 void WriteEmlxFile(const Ref<FolderItem>& output, const FolderItem& source, EmlxDraft& draft,

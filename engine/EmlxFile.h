@@ -21,7 +21,7 @@ struct EmlxDraft {
     // The message part, with room in front of it for the count line.
     fw::ByteBuffer message;
     fw::String trailer;                // UTF-8, written as it stands
-    fw::FolderItem::Identity source{};  // the file that was read
+    fw::FolderItem::Snapshot source{};  // the file that was read, as it was when opened
 };
 
 // Builds the trailer from the message's header section (all of the message
@@ -39,9 +39,14 @@ void EndWithLineEnd(fw::ByteBuffer& text);
 // The count line of a message part: its exact length in bytes, then LF.
 std::string CountLine(size_t messagePartSize);
 
+// Told the size of the source once it is open, before it is read; it may
+// raise to leave the source unread.
+using BeforeReading = std::function<void(uint64_t size)>;
+
 // The draft of a source: its codes, then its message with every line end LF
 // and its trailer. The trailer builder is handed the header section.
-EmlxDraft ReadEmlxDraft(const fw::FolderItem& source, const TrailerBuilder& buildTrailer);
+EmlxDraft ReadEmlxDraft(const fw::FolderItem& source, const TrailerBuilder& buildTrailer,
+                        const BeforeReading& beforeReading = nullptr);
 // The trailer of a message part, as the builder makes it from its header section.
 fw::String TrailerOf(const fw::ByteBuffer& messagePart, const TrailerBuilder& buildTrailer);
 
@@ -54,14 +59,13 @@ fw::String EmlxFileName(const fw::String& sourceName, int32_t number = 1);
 
 // Asked, when the output's name is taken by an entry that is not the source,
 // for the name to try instead; none replaces that entry.
-using OtherOutputName = std::function<std::optional<fw::String>(const fw::FolderItem::Identity& taken)>;
+using OtherOutputName = fw::FolderItem::NameTakenRule;
 
 // An output written whole, waiting to take its name.
 struct PendingEmlx {
     fw::Ref<fw::FolderItem> output;
     fw::Ref<fw::TextOutputStream> stream;  // Nil when the file did not come to exist
-    fw::FolderItem::Identity source{};     // the file that was read
-    std::shared_ptr<OtherOutputName> otherName = std::make_shared<OtherOutputName>();
+    fw::FolderItem::Snapshot source{};     // the file that was read
 };
 
 // Creates the output, gives it the codes, creator first, and writes the count

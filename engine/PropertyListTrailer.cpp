@@ -52,17 +52,17 @@ constexpr std::string_view kToField = "To";
 constexpr std::string_view kDateField = "Date";
 
 // The decimal Unix time of the Date field, or empty when it does not parse.
-std::string DateValue(std::string_view header) {
+std::string DateValue(std::string_view header, DateStamp stamp) {
     Ref<Date> date;
     if (!parseDate(String(std::string(HeaderFieldValue(header, kDateField)), EncodingKind::Latin1), date)) return {};
-    return StringStrInt32(DT_DateToUnixTimeStamp(date)).Bytes();
+    return StringStrInt32(stamp(date)).Bytes();
 }
 
 }  // namespace
 
-String BuildPropertyListTrailer(const String& message) {
+String BuildPropertyListTrailer(const String& message, DateStamp stamp) {
     const std::string_view header = HeaderSection(message.Bytes());
-    const std::string date = DateValue(header);
+    const std::string date = DateValue(header, stamp);
     std::string out;
     out.reserve(512);
     for (const TrailerLine& line : kTrailer) {
@@ -84,7 +84,7 @@ String BuildPropertyListTrailer(const String& message) {
 
 String MainWindow::p_GetPList(const String& message) {
     try {
-        return BuildPropertyListTrailer(message);
+        return BuildPropertyListTrailer(message, DT_DateToUnixTimeStamp);
     } catch (...) {
         ShowCaughtError(kAlertGetPList);
         return String();

@@ -1,35 +1,39 @@
 #include "engine/ReadAhead.h"
 
-#include <algorithm>
 #include <unistd.h>
 
 #include "engine/BatchRules.h"
+#include "engine/DateStamp.h"
 #include "engine/PropertyListTrailer.h"
+#include "framework/WorkerThreads.h"
 
 using namespace fw;
 
 namespace {
-// How far the worker may get ahead: enough to keep it busy, little enough
-// that what it holds (a file open each) stays small.
-constexpr int32_t kFilesAhead = 32;
 // Reading, converting and writing a file takes longer than putting it in
 // place: a few workers keep the main thread going.
-constexpr unsigned kWorkers = 3;
+constexpr int32_t kMostWorkers = 3;
 
 // The files the walk converts, judged as the walk judges them, without a
 // look at the disk: what the listing gave as a regular file.
-bool ReadsAhead(const FolderItem& entry) {
-    return entry.ListedAs() == FolderItem::Listed::File && entry.Visible() && !IsPassedOverFile(entry);
+bool ReadsAhead(const Ref<FolderItem>& entry) {
+    return entry && entry->ListedAs() == FolderItem::Listed::File && WalkEntryKind(entry) == WalkEntry::File;
 }
+
+String TrailerAhead(const String& header) { return BuildPropertyListTrailer(header, UnixTimeStamp); }
+
+// A file that is left to the main thread.
+struct NotAhead {};
 }  // namespace
 
 ReadAheadRun::ReadAheadRun(ReadAheadWorker& worker, const FolderItem& folder, const FolderItem& destination,
                            int32_t first, int32_t last)
     : worker_(worker), folder_(folder), destination_(destination), first_(first), last_(last), next_(first),
-      taken_(first - 1) {
+      taken_(first - 1), slots_(kSlots) {
     worker_.Start(*this);
 }
 
+// Once no worker is at one of its entries, the outputs left go with the slots.
 ReadAheadRun::~ReadAheadRun() { worker_.Stop(*this); }
 
 int32_t ReadAheadRun::LastOfRun(const FolderItem& folder, int32_t first, int32_t count) {
@@ -42,41 +46,70 @@ int32_t ReadAheadRun::LastOfRun(const FolderItem& folder, int32_t first, int32_t
     return last;
 }
 
-std::optional<PendingEmlx> ReadAheadRun::Take(int32_t index) {
-    std::optional<PendingEmlx> written;
-    std::map<int32_t, std::optional<PendingEmlx>> passedOver;  // dropped outside the lock: that removes files
+bool ReadAheadRun::IsDone(int32_t index) const {
+    const Slot& slot = SlotOf(index);
+    return slot.state == Slot::State::Done && slot.index == index;
+}
+
+void ReadAheadRun::Free(Slot& slot, std::optional<PendingEmlx>& dropped) {
+    dropped = std::move(slot.written);
+    slot.written.reset();
+    bytesAhead_ -= slot.bytes;
+    slot.bytes = 0;
+    slot.state = Slot::State::Free;
+}
+
+AheadTurn ReadAheadRun::Take(int32_t index, const FolderItem& entry) {
+    AheadTurn turn;
+    std::array<std::optional<PendingEmlx>, kSlots> dropped;  // removed outside the lock
+    std::optional<PendingEmlx> notHandedOver;
     {
         std::unique_lock<std::mutex> lock(worker_.mutex_);
         taken_ = index;
-        while (!done_.empty() && done_.begin()->first < index) passedOver.insert(done_.extract(done_.begin()));
-        if (worker_.workersWaiting_ > 0 && worker_.MayResume(*this)) worker_.forWorkers_.notify_all();
-        // Waits while the entry is not done yet.
-        worker_.mainWaitsFor_ = index;
-        worker_.WaitOnMain(lock, [&] { return done_.count(index) > 0 || worker_.run_ != this; });
-        if (const auto it = done_.find(index); it != done_.end()) {
-            written = std::move(it->second);
-            done_.erase(it);
+        // What the walk passed over, and after a failed write all that is held.
+        for (size_t k = 0; k < slots_.size(); ++k) {
+            Slot& slot = slots_[k];
+            if (slot.state == Slot::State::Done && (slot.index < index || writeFailed_)) Free(slot, dropped[k]);
+        }
+        worker_.WakeWorkers(*this);
+        if (!writeFailed_) {
+            worker_.mainWaitsFor_ = index;
+            // After a failed write no worker takes up the entry: it is not waited for.
+            worker_.WaitOnMain(lock, [&] { return IsDone(index) || writeFailed_ || worker_.run_ != this; });
+            if (IsDone(index)) Free(SlotOf(index), turn.written);
+        }
+        if (writeFailed_) {
+            turn.writeFailed = true;
+            notHandedOver.swap(turn.written);
         }
     }
-    return written;
+    // A file edited, replaced or removed since it was read is done again, as one thread would.
+    if (turn.written && !entry.Unchanged(turn.written->source)) turn.written.reset();
+    return turn;
 }
 
-ReadAheadWorker::ReadAheadWorker() : pid_(::getpid()) {
-    const unsigned processors = std::thread::hardware_concurrency();
-    const unsigned workers = std::clamp(processors > 1 ? processors - 1 : 1u, 1u, kWorkers);
-    for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this] { Serve(); });
+int32_t ReadAheadWorker::ThreadsWanted() { return WorkerThreads(kMostWorkers); }
+
+ReadAheadWorker::ReadAheadWorker(int32_t threads) : pid_(::getpid()) {
+    try {
+        for (int32_t i = 0; i < threads; ++i) threads_.emplace_back([this] { Serve(); });
+    } catch (...) {
+        End();
+        throw;
+    }
 }
 
-ReadAheadWorker::~ReadAheadWorker() {
+ReadAheadWorker::~ReadAheadWorker() { End(); }
+
+void ReadAheadWorker::End() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ending_ = true;
     }
     forWorkers_.notify_all();
-    for (std::thread& thread : threads_) thread.join();
+    for (std::thread& thread : threads_)
+        if (thread.joinable()) thread.join();
 }
-
-bool ReadAheadWorker::Worthwhile() { return std::thread::hardware_concurrency() > 1; }
 
 bool ReadAheadWorker::Ours() const { return ::getpid() == pid_; }
 
@@ -102,44 +135,80 @@ void ReadAheadWorker::WaitOnMain(std::unique_lock<std::mutex>& lock, const std::
     mainWaiting_ = false;
 }
 
-bool ReadAheadWorker::MayReadMore(const ReadAheadRun& run) const {
-    return run.next_ <= run.last_ && run.next_ - run.taken_ <= kFilesAhead;
+// Whether a worker may take up the next entry, at most `within` entries
+// beyond the main thread.
+bool ReadAheadWorker::MayReadMore(const ReadAheadRun& run, int32_t within) const {
+    return !run.writeFailed_ && run.next_ <= run.last_ && run.next_ - run.taken_ <= within &&
+           run.SlotOf(run.next_).state == ReadAheadRun::Slot::State::Free && run.bytesAhead_ < ReadAheadRun::kBytesAhead;
 }
 
 // Once the workers are as far ahead as they may be, they go on when half of
 // that has been taken, not at every file: the threads wake each other seldom.
-bool ReadAheadWorker::MayResume(const ReadAheadRun& run) const {
-    return run.next_ <= run.last_ && run.next_ - run.taken_ <= kFilesAhead / 2;
+void ReadAheadWorker::WakeWorkers(const ReadAheadRun& run) {
+    if (workersWaiting_ > 0 && MayReadMore(run, ReadAheadRun::kFilesAhead / 2)) forWorkers_.notify_all();
+}
+
+// Everything that fails here, even for want of memory, leaves the file to
+// the main thread; a failure once the source is read is a failed write.
+void ReadAheadWorker::ConvertAhead(ReadAheadRun& run, int32_t index, std::optional<PendingEmlx>& written,
+                                   uint64_t& bytes, bool& writeFailed) noexcept {
+    bool reading = true;
+    try {
+        // The main thread reads the folder's listing and the destination
+        // too, but changes neither while the run lasts; this entry's items
+        // are the worker's until they are handed over.
+        const Ref<FolderItem> entry = run.folder_.ListedItem(index);
+        if (!ReadsAhead(entry)) return;
+        EmlxDraft draft = ReadEmlxDraft(*entry, TrailerAhead, [&](uint64_t size) {
+            if (size > ReadAheadRun::kLargestAhead) throw NotAhead();
+            bytes = size;
+        });
+        reading = false;
+        written = WriteEmlxPending(run.destination_.Child(EmlxFileName(entry->Name())), draft);
+    } catch (...) {
+        written.reset();
+        writeFailed = !reading;
+    }
 }
 
 void ReadAheadWorker::Serve() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        if (!ending_ && !(run_ && MayReadMore(*run_))) {
+        if (!ending_ && !(run_ && MayReadMore(*run_, ReadAheadRun::kFilesAhead))) {
             ++workersWaiting_;
-            forWorkers_.wait(lock, [&] { return ending_ || (run_ && MayResume(*run_)); });
+            forWorkers_.wait(lock, [&] { return ending_ || (run_ && MayReadMore(*run_, ReadAheadRun::kFilesAhead / 2)); });
             --workersWaiting_;
         }
         if (ending_) return;
         ReadAheadRun& run = *run_;
         const int32_t index = run.next_++;
+        ReadAheadRun::Slot& slot = run.SlotOf(index);
+        slot.state = ReadAheadRun::Slot::State::Busy;
+        slot.index = index;
         ++run.busy_;
         lock.unlock();
         std::optional<PendingEmlx> written;
-        // The main thread reads the folder's listing and the destination
-        // too, but changes neither while the run lasts; this entry's items
-        // are the worker's until they are handed over.
-        if (Ref<FolderItem> entry = run.folder_.ListedItem(index); entry && ReadsAhead(*entry)) {
-            try {
-                EmlxDraft draft = ReadEmlxDraft(*entry, BuildPropertyListTrailer);
-                written = WriteEmlxPending(run.destination_.Child(EmlxFileName(entry->Name())), draft);
-            } catch (...) {
-                written.reset();  // done again on the main thread, which reports it
-            }
-        }
+        uint64_t bytes = 0;
+        bool writeFailed = false;
+        ConvertAhead(run, index, written, bytes, writeFailed);
         lock.lock();
         --run.busy_;
-        run.done_.emplace(index, std::move(written));
-        if (mainWaiting_ && (index == mainWaitsFor_ || run.busy_ == 0)) forMain_.notify_one();
+        if (writeFailed) run.writeFailed_ = true;
+        slot.written = std::move(written);
+        slot.bytes = slot.written ? bytes : 0;
+        run.bytesAhead_ += slot.bytes;
+        slot.state = ReadAheadRun::Slot::State::Done;
+        // An entry the walk has gone past is never taken: dropped here.
+        std::optional<PendingEmlx> passed;
+        if (index < run.taken_) {
+            run.Free(slot, passed);
+            WakeWorkers(run);
+        }
+        if (mainWaiting_ && (index == mainWaitsFor_ || run.busy_ == 0 || writeFailed)) forMain_.notify_one();
+        if (passed) {
+            lock.unlock();
+            passed.reset();
+            lock.lock();
+        }
     }
 }

@@ -2,16 +2,18 @@
 // Reading ahead in a batch walk: while the main thread puts one file in place
 // and steps the progress, a few worker threads read, convert and write the
 // files that come next in the same folder, each without its name yet.
-// Nothing the user sees changes: the main thread takes
-// each output when its turn comes and puts it under its name as before, so
-// outputs come into being in the same order, with the same names; whatever
-// a worker could not do is done again on the main thread, which reports
-// it; whatever was done ahead is dropped, and its files removed, on a stop.
+// Nothing the user sees changes: the main thread takes each output when its
+// turn comes and puts it under its name as before, so outputs come into
+// being in the same order, with the same names. What a worker did not do,
+// could not do, or did from a file that has changed since is done again on
+// the main thread, which reports what fails; what was done ahead is dropped,
+// and its files removed, on a stop. Only small files are taken ahead, and
+// only so many bytes at a time, so that a stop waits for little and the
+// memory and the disk space held ahead stay small. Workers show nothing.
+#include <array>
 #include <condition_variable>
 #include <cstdint>
-#include <map>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -21,6 +23,16 @@
 #include "framework/FolderItem.h"
 
 class ReadAheadWorker;
+
+// What the main thread gets at a file's turn.
+struct AheadTurn {
+    // The output, whole and waiting for its name; none when the main thread
+    // is to do the file itself.
+    std::optional<PendingEmlx> written;
+    // A worker's write failed in this run: what is held ahead may hold the
+    // room a file needs. Nothing is handed over.
+    bool writeFailed = false;
+};
 
 // The files of one folder from one entry up to the next folder in its
 // listing, read ahead while the level's loop goes through them. Dropping it
@@ -40,12 +52,36 @@ public:
     static int32_t LastOfRun(const fw::FolderItem& folder, int32_t first, int32_t count);
 
     bool Covers(int32_t index) const { return index >= first_ && index <= last_; }
-    // The output of entry `index`, once it is written; none when the worker
-    // did not convert it, or could not. Entries are taken in order.
-    std::optional<PendingEmlx> Take(int32_t index);
+    // Entry `index` (the main thread's `entry`) at its turn. The output is
+    // handed over only when the entry is still the file that was read.
+    // Entries are taken in order.
+    AheadTurn Take(int32_t index, const fw::FolderItem& entry);
+
+    // How far ahead the workers may get: files, and bytes of the files held
+    // ahead (a worker takes up no more once they reach it).
+    static constexpr int32_t kFilesAhead = 32;
+    static constexpr uint64_t kBytesAhead = 8u << 20;
+    // Larger files are done by the main thread at their turn.
+    static constexpr uint64_t kLargestAhead = 4u << 20;
 
 private:
     friend class ReadAheadWorker;
+    // One entry being done or done ahead; the slot of an entry is its index
+    // modulo the number of slots, so that recording a result needs no memory.
+    struct Slot {
+        enum class State : uint8_t { Free, Busy, Done };
+        State state = State::Free;
+        int32_t index = 0;
+        uint64_t bytes = 0;  // of the room ahead, held until the output is taken or dropped
+        std::optional<PendingEmlx> written;
+    };
+    static constexpr int32_t kSlots = kFilesAhead + 1;
+    Slot& SlotOf(int32_t index) { return slots_[static_cast<size_t>(index % kSlots)]; }
+    const Slot& SlotOf(int32_t index) const { return slots_[static_cast<size_t>(index % kSlots)]; }
+    bool IsDone(int32_t index) const;
+    // Frees the slot; its output goes to `dropped`, to be removed outside the lock.
+    void Free(Slot& slot, std::optional<PendingEmlx>& dropped);
+
     ReadAheadWorker& worker_;
     const fw::FolderItem& folder_;
     const fw::FolderItem& destination_;
@@ -53,31 +89,38 @@ private:
     // Under the workers' lock:
     int32_t next_;   // the next entry a worker takes up
     int32_t taken_;  // the last entry the main thread has asked for
-    std::map<int32_t, std::optional<PendingEmlx>> done_;  // done and not yet taken
     int busy_ = 0;   // workers at an entry of this run
+    uint64_t bytesAhead_ = 0;
+    bool writeFailed_ = false;
+    std::vector<Slot> slots_;  // kSlots, off the stack: a level of the walk holds its run there
 };
 
 // A few threads that serve the runs one at a time, as the walk makes them,
 // each taking up the next entry of the run.
 class ReadAheadWorker {
 public:
-    ReadAheadWorker();
+    // Raises when the threads cannot be started.
+    explicit ReadAheadWorker(int32_t threads);
     ~ReadAheadWorker();
     ReadAheadWorker(const ReadAheadWorker&) = delete;
     ReadAheadWorker& operator=(const ReadAheadWorker&) = delete;
 
-    // Whether reading ahead helps here: another processor to read on.
-    static bool Worthwhile();
-    // The worker belongs to the process that started it (a forked child has not got its thread).
+    // How many threads the layer lets reading ahead use now (0: none).
+    static int32_t ThreadsWanted();
+    int32_t Threads() const { return static_cast<int32_t>(threads_.size()); }
+    // The worker belongs to the process that started it (a forked child has not got its threads).
     bool Ours() const;
 
 private:
     friend class ReadAheadRun;
     void Serve();
+    void ConvertAhead(ReadAheadRun& run, int32_t index, std::optional<PendingEmlx>& written, uint64_t& bytes,
+                      bool& writeFailed) noexcept;
     void Start(ReadAheadRun& run);
     void Stop(ReadAheadRun& run);
-    bool MayReadMore(const ReadAheadRun& run) const;
-    bool MayResume(const ReadAheadRun& run) const;
+    void End();
+    bool MayReadMore(const ReadAheadRun& run, int32_t within) const;
+    void WakeWorkers(const ReadAheadRun& run);
     void WaitOnMain(std::unique_lock<std::mutex>& lock, const std::function<bool()>& done);
 
     std::mutex mutex_;

@@ -19,7 +19,7 @@ void MainWindow::p_ConvertFile_Obs(Ref<FolderItem> source, Ref<FolderItem> desti
         const int32_t n = RuntimeCvtReal64ToSInt32(StringVal(in->ReadLine(Nil)));
         String text = StringDBCSLeft(in->ReadAll(Nil), n);
         text = StringReplaceAll(std::move(text), StringDBCSChr(13) + StringDBCSChr(10), StringDBCSChr(10));
-        draft.source = in->Identity();
+        draft.source = in->Seen();
         in->Close();
         draft.message = MessageBuffer(text.Bytes());
         EndWithLineEnd(draft.message);

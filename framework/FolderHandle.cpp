@@ -44,8 +44,31 @@ void NoteCreated(const std::function<std::filesystem::path()>& path) {
     if (CreationObserver()) CreationObserver()(path());
 }
 
+FolderItem::Identity IdentityOf(const struct stat& st) {
+    return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+FolderItem::Snapshot SnapshotOf(const struct stat& st) {
+#ifdef __APPLE__
+    const struct timespec modified = st.st_mtimespec, changed = st.st_ctimespec;
+#else
+    const struct timespec modified = st.st_mtim, changed = st.st_ctim;
+#endif
+    return {IdentityOf(st), static_cast<uint32_t>(st.st_mode & S_IFMT), static_cast<uint64_t>(st.st_size),
+            modified.tv_sec, modified.tv_nsec, changed.tv_sec, changed.tv_nsec};
+}
+
+bool FolderItem::Snapshot::operator==(const Snapshot& o) const {
+    return identity == o.identity && kind == o.kind && size == o.size && modified == o.modified &&
+           modifiedNs == o.modifiedNs && changed == o.changed && changedNs == o.changedNs;
+}
+
+std::string ErrorText(const std::string& what, const std::filesystem::path& path, int error) {
+    return what + " " + path.string() + ": " + std::strerror(error);
+}
+
 void RaiseIOError(const std::string& what, const std::filesystem::path& path, int error) {
-    throw IOException(what + " " + path.string() + ": " + std::strerror(error));
+    throw IOException(ErrorText(what, path, error));
 }
 
 FolderHandle::FolderHandle(std::shared_ptr<FolderHandle> parentFolder, std::string entryName, int fd)

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 
 #include "framework/FolderItem.h"
 
@@ -37,14 +38,14 @@ private:
 // system cannot do that, under a temporary hidden name) until Place puts it
 // under its name. Whatever is not placed is removed.
 struct PendingFile {
-    PendingFile(std::shared_ptr<FolderHandle> folder, std::string name, FolderItem::NameTakenRule whenTaken);
+    PendingFile(std::shared_ptr<FolderHandle> folder, std::string name);
     ~PendingFile();
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
 
     // Closes the file (checked) and puts it under `name`, following the
     // rule when the name is taken; on any failure removes it and raises.
-    void Place();
+    void Place(const FolderItem::NameTakenRule& whenTaken);
     // Drops the file: closed and removed, nothing left.
     void Discard() noexcept;
     bool Open() const { return fd >= 0 && !placed; }
@@ -59,14 +60,32 @@ struct PendingFile {
 private:
     bool unnamed_ = false;
     bool TryPlace(bool replace);
+    bool UnderHiddenName(const std::function<bool(const std::string&)>& make);
     void GiveTemporaryName();
+    void GiveHiddenName();
     bool Link(const std::string& as);
+    void CopyToHiddenName(int error);
     void CloseChecked();
     [[noreturn]] void Fail(const std::string& what, int error);
-    FolderItem::NameTakenRule whenTaken_;
 };
 
-// Raises IOException with the text, the path and the system's reason.
+// Gives a file without a name the name `as` in the folder; false with errno
+// set when it cannot. Tests put one of their own in place of the system's
+// (none restores it), which also lets new files go without a name again.
+using UnnamedFileNaming = std::function<bool(int fd, int dirfd, const char* as)>;
+void SetUnnamedFileNaming(UnnamedFileNaming naming);
+
+// The codes of an open file.
+FolderItem::MacCodes CodesOf(int fd);
+
+// What a stat tells of an entry.
+FolderItem::Identity IdentityOf(const struct stat& st);
+FolderItem::Snapshot SnapshotOf(const struct stat& st);
+
+// The text of every failure of the layer's file operations: what failed,
+// the path and the system's reason.
+std::string ErrorText(const std::string& what, const std::filesystem::path& path, int error);
+// Raises IOException with that text.
 [[noreturn]] void RaiseIOError(const std::string& what, const std::filesystem::path& path, int error);
 
 // Raises the limit of open handles as far as the system allows (once).

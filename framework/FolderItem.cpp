@@ -9,7 +9,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/vfs.h>
+#endif
 
 #include "framework/FolderHandle.h"
 #include "framework/Picture.h"
@@ -62,10 +66,6 @@ FolderItem::Listed ListedType(unsigned char type) {
     }
 }
 
-FolderItem::Identity IdentityOf(const struct stat& st) {
-    return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
-}
-
 // The path by which an attribute call reaches an entry of an open folder: the
 // folder's handle through /proc and the one name, so no path is resolved.
 std::string HandlePath(int dirfd, const char* name) {
@@ -91,9 +91,7 @@ FolderItem::FolderItem(fs::path path) : name_(path.string()) {}
 FolderItem::FolderItem(std::shared_ptr<FolderHandle> folder, std::string name, Listed listed)
     : folder_(std::move(folder)), name_(std::move(name)), listed_(listed) {}
 
-FolderItem::~FolderItem() {
-    if (openedForReading_ >= 0) ::close(openedForReading_);
-}
+FolderItem::~FolderItem() = default;
 
 Ref<FolderItem> FolderItemFromPath(const fs::path& path) { return New<FolderItem>(path); }
 
@@ -124,9 +122,7 @@ bool FolderItem::StatEntry(struct stat& st, bool follow) const {
     }
 }
 
-std::string FolderItem::Describe(const std::string& what, int error) const {
-    return what + " " + Path().string() + ": " + std::strerror(error);
-}
+void FolderItem::Raise(const std::string& what, int error) const { RaiseIOError(what, Path(), error); }
 
 fs::path FolderItem::Path() const {
     Adopt();
@@ -167,7 +163,7 @@ std::shared_ptr<FolderHandle> FolderItem::SelfHandle() const {
     // main thread may do the same: the handle is made once, by whichever comes first.
     std::shared_ptr<FolderHandle> handle = std::atomic_load(&self_);
     if (handle) return handle;
-    auto made = std::make_shared<FolderHandle>(folder_, folder_ ? name_ : Path().string());
+    auto made = std::make_shared<FolderHandle>(folder_, name_);
     return std::atomic_compare_exchange_strong(&self_, &handle, made) ? made : handle;
 }
 
@@ -187,14 +183,14 @@ int32_t FolderItem::Count() {
     AllowManyHandles();
     const Place at = At();
     const int fd = ::openat(at.dirfd, at.name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (folder_ ? O_NOFOLLOW : 0));
-    if (fd < 0) throw IOException(Describe("cannot list", errno));
+    if (fd < 0) Raise("cannot list", errno);
     auto handle = std::make_shared<FolderHandle>(folder_, folder_ ? name_ : Path().string(), fd);
     const int listFd = ::dup(fd);
     DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
     if (!dir) {
         const int error = errno;
         if (listFd >= 0) ::close(listFd);
-        throw IOException(Describe("cannot list", error));
+        Raise("cannot list", error);
     }
     std::vector<ListedEntry> entries;
     errno = 0;
@@ -205,7 +201,7 @@ int32_t FolderItem::Count() {
     }
     const int error = errno;
     ::closedir(dir);
-    if (error != 0) throw IOException(Describe("cannot list", error));
+    if (error != 0) Raise("cannot list", error);
     std::sort(entries.begin(), entries.end(), [](const ListedEntry& a, const ListedEntry& b) { return a.name < b.name; });
     listing_ = std::move(entries);
     self_ = std::move(handle);
@@ -237,7 +233,7 @@ bool FolderItem::Directory() const {
     // Gone, or a link that leads nowhere: no folder. An entry of a folder
     // that cannot be examined is not taken for a file.
     if (!folder_ || errno == ENOENT || errno == ELOOP || errno == ENOTDIR) return false;
-    throw IOException(Describe("cannot examine", errno));
+    Raise("cannot examine", errno);
 }
 
 bool FolderItem::Alias() const {
@@ -262,12 +258,8 @@ bool FolderItem::IsWriteable() const {
 }
 
 // The codes are those of the file that would be read: through a link only
-// when the listing gave a link. A file the listing gave as a regular file is
-// opened to read them, and stays open for the OpenAsTextFile that follows:
-// one open serves both.
-const FolderItem::FinderInfoBytes* FolderItem::ReadFinderInfo() const {
-    finderInfo_.reset();
-    finderInfoKept_ = true;
+// when the listing gave a link. Read afresh at every call.
+std::optional<FolderItem::FinderInfoBytes> FolderItem::ReadFinderInfo() const {
     FinderInfoBytes info{};
     ssize_t n = -1;
     if (Writing()) {
@@ -275,10 +267,8 @@ const FolderItem::FinderInfoBytes* FolderItem::ReadFinderInfo() const {
     } else {
         try {
             const Place at = At();
-            const bool follow = listed_ == Listed::Link;
-            if (listed_ == Listed::File && KeepOpenForReading(at) >= 0) {
-                n = FGetXattr(openedForReading_, info.data(), info.size());
-            } else if (at.dirfd == AT_FDCWD || HandlePathsWork()) {
+            const bool follow = !folder_ || listed_ == Listed::Link;
+            if (at.dirfd == AT_FDCWD || HandlePathsWork()) {
                 n = GetXattr(HandlePath(at.dirfd, at.name).c_str(), info.data(), info.size(), follow);
             } else if (const int fd = ::openat(at.dirfd, at.name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | (follow ? 0 : O_NOFOLLOW));
                        fd >= 0) {
@@ -288,9 +278,8 @@ const FolderItem::FinderInfoBytes* FolderItem::ReadFinderInfo() const {
         } catch (const IOException&) {
         }
     }
-    if (n <= 0) return nullptr;
-    finderInfo_ = info;
-    return &*finderInfo_;
+    if (n <= 0) return std::nullopt;
+    return info;
 }
 
 // Opened without waiting, so that a named pipe cannot hang the program; an
@@ -300,29 +289,30 @@ int FolderItem::OpenForReading(const Place& at) const {
     return ::openat(at.dirfd, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | (follow ? 0 : O_NOFOLLOW));
 }
 
-int FolderItem::KeepOpenForReading(const Place& at) const {
-    if (openedForReading_ >= 0) ::close(openedForReading_);
-    openedForReading_ = OpenForReading(at);
-    return openedForReading_;
-}
+namespace {
+constexpr size_t kTypeOffset = 0, kCreatorOffset = 4;
 
-String FolderItem::FinderCode(size_t offset, bool fresh) const {
-    const FinderInfoBytes* info = fresh || !finderInfoKept_ ? ReadFinderInfo() : finderInfo_ ? &*finderInfo_ : nullptr;
-    if (!fresh) finderInfoKept_ = false;
+String FinderCode(const std::optional<std::array<char, 32>>& info, size_t offset) {
     if (!info) return String();
     std::string code(info->data() + offset, 4);
     if (code == std::string(4, '\0')) return String();
     return String(std::move(code), EncodingKind::Latin1);
 }
+}  // namespace
 
-String FolderItem::MacType() const { return FinderCode(0, true); }
-String FolderItem::MacCreator() const { return FinderCode(4, false); }
-void FolderItem::SetMacType(const String& code) { SetFinderCode(0, code); }
-void FolderItem::SetMacCreator(const String& code) { SetFinderCode(4, code); }
+String FolderItem::MacType() const { return FinderCode(ReadFinderInfo(), kTypeOffset); }
+String FolderItem::MacCreator() const { return FinderCode(ReadFinderInfo(), kCreatorOffset); }
+
+FolderItem::MacCodes CodesOf(int fd) {
+    FinderInfoBytes info{};
+    if (FGetXattr(fd, info.data(), info.size()) <= 0) return {};
+    return {FinderCode(info, kTypeOffset), FinderCode(info, kCreatorOffset)};
+}
+void FolderItem::SetMacType(const String& code) { SetFinderCode(kTypeOffset, code); }
+void FolderItem::SetMacCreator(const String& code) { SetFinderCode(kCreatorOffset, code); }
 
 void FolderItem::SetFinderCode(size_t offset, const String& code) {
-    const FinderInfoBytes* current = ReadFinderInfo();
-    finderInfoKept_ = false;
+    const std::optional<FinderInfoBytes> current = ReadFinderInfo();
     FinderInfoBytes info{};
     if (current) info = *current;
     std::string bytes = StringConvertEncoding(code, EncodingsGetter(kEncodingLatin1)).Bytes();
@@ -342,7 +332,7 @@ void FolderItem::SetFinderCode(size_t offset, const String& code) {
             path = HandlePath(at.dirfd, at.name);
         } else {
             fd = ::openat(at.dirfd, at.name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-            if (fd < 0) throw IOException(Describe("cannot set the file codes of", errno));
+            if (fd < 0) Raise("cannot set the file codes of", errno);
             ownFd = true;
         }
     }
@@ -356,7 +346,7 @@ void FolderItem::SetFinderCode(size_t offset, const String& code) {
     }
     const int error = errno;
     if (ownFd) ::close(fd);
-    if (rc != 0) throw IOException(Describe(empty ? "cannot clear the file codes of" : "cannot set the file codes of", error));
+    if (rc != 0) Raise(empty ? "cannot clear the file codes of" : "cannot set the file codes of", error);
 }
 
 void FolderItem::CreateAsFolder() {
@@ -366,50 +356,46 @@ void FolderItem::CreateAsFolder() {
         NoteCreated([this] { return Path(); });
         return;
     }
-    if (errno != EEXIST) throw IOException(Describe("cannot create the folder", errno));
+    if (errno != EEXIST) Raise("cannot create the folder", errno);
     // Any entry of the name counts as made, but no output goes through a link.
     struct stat st;
     if (::fstatat(at.dirfd, at.name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
-        throw IOException(Describe("will not make a folder through the link", ELOOP));
+        Raise("will not make a folder through the link", ELOOP);
 }
 
 Ref<TextInputStream> FolderItem::OpenAsTextFile() const {
     lastError_.clear();
     try {
-        const Place at = At();
-        int fd = openedForReading_;
-        openedForReading_ = -1;
-        if (fd < 0) fd = OpenForReading(at);
+        const int fd = OpenForReading(At());
         if (fd < 0) {
-            lastError_ = Describe("cannot open", errno);
+            lastError_ = ErrorText("cannot open", Path(), errno);
             return Nil;
         }
         // Only a regular file is read: a device would never end.
         struct stat st;
         const bool examined = ::fstat(fd, &st) == 0;
         if (!examined || !S_ISREG(st.st_mode)) {
-            lastError_ = examined ? "cannot read " + Path().string() + ": not a regular file" : Describe("cannot read", errno);
+            lastError_ = examined ? "cannot read " + Path().string() + ": not a regular file" : ErrorText("cannot read", Path(), errno);
             ::close(fd);
             return Nil;
         }
-        return New<TextInputStream>(fd, static_cast<uint64_t>(st.st_size), IdentityOf(st));
+        return New<TextInputStream>(fd, SnapshotOf(st), folder_, name_);
     } catch (const IOException& e) {
         lastError_ = e.what();
         return Nil;
     }
 }
 
-Ref<TextOutputStream> FolderItem::CreateTextFile(NameTakenRule whenTaken) {
-    finderInfo_.reset();
+Ref<TextOutputStream> FolderItem::CreateTextFile() {
     if (folder_) {
-        pending_ = std::make_shared<PendingFile>(folder_, name_, std::move(whenTaken));
+        pending_ = std::make_shared<PendingFile>(folder_, name_);
     } else {
         // An item made from a path: its folder is opened by the path.
         const fs::path path(name_);
         const fs::path parent = path.has_parent_path() ? path.parent_path() : fs::path(".");
-        if (!path.has_filename()) throw IOException(Describe("cannot create", EISDIR));
+        if (!path.has_filename()) Raise("cannot create", EISDIR);
         pending_ = std::make_shared<PendingFile>(std::make_shared<FolderHandle>(nullptr, parent.string()),
-                                                 path.filename().string(), std::move(whenTaken));
+                                                 path.filename().string());
     }
     return New<TextOutputStream>(pending_);
 }
@@ -428,6 +414,67 @@ std::optional<FolderItem::Identity> FolderItem::EntryIdentity() const {
     struct stat st;
     if (!StatEntry(st, false)) return std::nullopt;
     return IdentityOf(st);
+}
+
+std::optional<FolderItem::Identity> FolderItem::LeadsTo() const {
+    struct stat st;
+    if (!StatEntry(st, true)) return std::nullopt;
+    return IdentityOf(st);
+}
+
+bool FolderItem::Unchanged(const Snapshot& seen) const {
+    struct stat st;
+    return StatEntry(st, false) && SnapshotOf(st) == seen;
+}
+
+namespace {
+// How finely the folder's file system stamps times, where it is coarser
+// than the clock: a file made after a moment may bear a time before it.
+int64_t StampGrain(int dirfd) {
+#ifdef __linux__
+    constexpr long kMsdos = 0x4d44, kExfat = 0x2011BAB0, kHfsPlus = 0x482b;
+    struct statfs fs;
+    if (::fstatfs(dirfd, &fs) == 0) {
+        if (fs.f_type == kMsdos || fs.f_type == kExfat) return 2;
+        if (fs.f_type == kHfsPlus) return 1;
+    }
+#else
+    (void)dirfd;
+#endif
+    return 0;
+}
+}  // namespace
+
+std::vector<FolderItem::Identity> FolderItem::FilesChangedSince(const FileTime& moment) const {
+    const int listFd = ::openat(SelfHandle()->Fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (!dir) {
+        const int error = errno;
+        if (listFd >= 0) ::close(listFd);
+        Raise("cannot list", error);
+    }
+    FileTime since = moment;
+    if (const int64_t grain = StampGrain(::dirfd(dir))) since = {since.seconds - since.seconds % grain, 0};
+    std::vector<Identity> files;
+    while (const struct dirent* entry = ::readdir(dir)) {
+        struct stat st;
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+        const Snapshot seen = SnapshotOf(st);
+        if (seen.changed > since.seconds || (seen.changed == since.seconds && seen.changedNs >= since.nanoseconds))
+            files.push_back(seen.identity);
+    }
+    ::closedir(dir);
+    return files;
+}
+
+FileTime FileTimeNow() {
+    struct timespec now;
+#ifdef CLOCK_REALTIME_COARSE
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);  // the clock the kernel stamps files with
+#else
+    ::clock_gettime(CLOCK_REALTIME, &now);
+#endif
+    return {static_cast<int64_t>(now.tv_sec), static_cast<int64_t>(now.tv_nsec)};
 }
 
 }  // namespace fw

@@ -27,6 +27,7 @@ class TextOutputStream;
 class Picture;
 struct FolderHandle;
 struct PendingFile;
+struct FileTime;
 
 class FolderItem : public Object {
 public:
@@ -41,6 +42,20 @@ public:
     };
     struct IdentityHash {
         size_t operator()(const Identity& id) const { return std::hash<uint64_t>()(id.inode * 31 + id.device); }
+    };
+    // An entry as it was at one moment: which entry, its kind, size and
+    // times. Writing to a file, replacing it or changing its attributes
+    // changes its snapshot.
+    struct Snapshot {
+        Identity identity{};
+        uint32_t kind = 0;  // the type bits of its mode
+        uint64_t size = 0;
+        int64_t modified = 0, modifiedNs = 0, changed = 0, changedNs = 0;
+        bool operator==(const Snapshot& o) const;
+    };
+    // The type and creator codes of a file, each empty when it has none.
+    struct MacCodes {
+        String type, creator;
     };
 
     // The entry a path names.
@@ -75,7 +90,8 @@ public:
     bool IsWriteable() const;
 
     // Four-character Finder type and creator codes; empty when the file has
-    // none. Both come from one read of the Finder information.
+    // none. Each call reads them afresh (a stream reads both of the file it
+    // reads in one go).
     String MacType() const;
     String MacCreator() const;
     void SetMacType(const String& code);
@@ -100,12 +116,20 @@ public:
     // replaced, never written through; a folder is never replaced), and
     // otherwise nothing of it is left. Raises IOException when the system
     // refuses.
-    Ref<TextOutputStream> CreateTextFile(NameTakenRule whenTaken = nullptr);
+    Ref<TextOutputStream> CreateTextFile();
     // Nil when the file cannot be read as a picture.
     Ref<Picture> OpenAsPicture() const;
 
     // The entry itself, not what a link points to; none when it does not exist.
     std::optional<Identity> EntryIdentity() const;
+    // What the entry leads to: the entry a link points to, or the entry itself.
+    std::optional<Identity> LeadsTo() const;
+    // Whether the entry, not following a link, is still what was seen: false
+    // when it has gone, or has been replaced, written or changed since.
+    bool Unchanged(const Snapshot& seen) const;
+    // The files of this folder whose status changed at or after the moment:
+    // among them, every file made since then.
+    std::vector<Identity> FilesChangedSince(const FileTime& moment) const;
     // Why the last OpenAsTextFile gave Nil: the path and the system's reason.
     std::string LastError() const { return lastError_; }
 
@@ -131,12 +155,10 @@ private:
     void Adopt() const;
     bool Writing() const;
     std::shared_ptr<FolderHandle> SelfHandle() const;
-    const FinderInfoBytes* ReadFinderInfo() const;
+    std::optional<FinderInfoBytes> ReadFinderInfo() const;
     int OpenForReading(const Place& at) const;
-    int KeepOpenForReading(const Place& at) const;
-    String FinderCode(size_t offset, bool fresh) const;
     void SetFinderCode(size_t offset, const String& code);
-    std::string Describe(const std::string& what, int error) const;
+    [[noreturn]] void Raise(const std::string& what, int error) const;
 
     std::shared_ptr<FolderHandle> folder_;  // null for an item made from a path
     mutable std::string name_;              // the name in folder_, or the path
@@ -145,13 +167,15 @@ private:
     std::vector<ListedEntry> listing_;
     bool listedOnce_ = false;
     std::shared_ptr<PendingFile> pending_;  // the file CreateTextFile made
-    // MacType reads the Finder information and keeps it for the MacCreator
-    // that follows, so that the pair costs one read.
-    mutable std::optional<FinderInfoBytes> finderInfo_;
-    mutable bool finderInfoKept_ = false;
     mutable std::string lastError_;
-    mutable int openedForReading_ = -1;  // opened to read the codes, kept for OpenAsTextFile
 };
+
+// A moment as the file system stamps entries with it: an entry made or
+// changed later bears a status change time at or after it.
+struct FileTime {
+    int64_t seconds = 0, nanoseconds = 0;
+};
+FileTime FileTimeNow();
 
 // Tests watch what a run makes through this: it is told every file and
 // folder that CreateTextFile and CreateAsFolder bring into being.

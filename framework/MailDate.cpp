@@ -85,6 +85,16 @@ public:
         return Number(most, value, count) && count >= fewest;
     }
 
+    // The digits after a decimal point, as the fraction they write.
+    bool Fraction(double& value) {
+        value = 0;
+        double scale = 0.1;
+        const size_t start = i_;
+        for (; i_ < s_.size() && std::isdigit(static_cast<unsigned char>(s_[i_])); ++i_, scale /= 10)
+            value += (s_[i_] - '0') * scale;
+        return i_ > start;
+    }
+
     std::string_view Letters() {
         const size_t start = i_;
         while (i_ < s_.size() && std::isalpha(static_cast<unsigned char>(s_[i_]))) ++i_;
@@ -114,18 +124,26 @@ int64_t FullYear(int64_t year, size_t digits) {
 }
 
 bool ReadZone(Reader& r, int& minutes) {
+    minutes = 0;
+    if (r.AtEnd()) return true;  // none written: the time is taken as UTC, as an unknown zone is
     if (r.Peek('+') || r.Peek('-')) {
         const int sign = r.Peek('-') ? -1 : 1;
         r.Take(sign < 0 ? '-' : '+');
         size_t count;
-        int64_t hhmm;
-        if (!r.Number(4, hhmm, count) || count != 4 || hhmm % 100 > 59) return false;
-        minutes = sign * static_cast<int>(hhmm / 100 * 60 + hhmm % 100);
+        int64_t hh, mm;
+        if (!r.Number(4, hh, count)) return false;
+        if (count == 4) {  // hhmm
+            mm = hh % 100;
+            hh /= 100;
+        } else if (count != 2 || !r.Take(':') || !r.Number(2, 2, mm)) {  // hh:mm
+            return false;
+        }
+        if (mm > 59) return false;
+        minutes = sign * static_cast<int>(hh * 60 + mm);
         return true;
     }
     const std::string_view name = r.Letters();
     if (name.empty() || name.size() > 5) return false;
-    minutes = 0;
     for (const Zone& zone : kZones)
         if (SameLetters(name, zone.name)) minutes = zone.minutes;
     return true;
@@ -133,7 +151,7 @@ bool ReadZone(Reader& r, int& minutes) {
 
 }  // namespace
 
-std::optional<int64_t> ReadMailDate(std::string_view text) {
+std::optional<double> ReadMailDate(std::string_view text) {
     Reader r(text);
     if (!r.SkipSpace()) return std::nullopt;
     const size_t start = r.Mark();
@@ -151,13 +169,19 @@ std::optional<int64_t> ReadMailDate(std::string_view text) {
     if (!r.SkipSpace() || !r.Number(1, 2, hour) || !r.SkipSpace() || !r.Take(':') || !r.SkipSpace() ||
         !r.Number(2, 2, minute) || !r.SkipSpace())
         return std::nullopt;
-    if (r.Take(':') && !(r.SkipSpace() && r.Number(2, 2, second) && r.SkipSpace())) return std::nullopt;
+    double fraction = 0;
+    if (r.Take(':')) {
+        if (!r.SkipSpace() || !r.Number(2, 2, second)) return std::nullopt;
+        if (r.Take('.') && !r.Fraction(fraction)) return std::nullopt;
+        if (!r.SkipSpace()) return std::nullopt;
+    }
     int zone = 0;
     if (!ReadZone(r, zone) || !r.SkipSpace() || !r.AtEnd()) return std::nullopt;
 
     year = FullYear(year, yearDigits);
     if (day < 1 || day > DaysInMonth(year, month) || hour > 23 || minute > 59 || second > 60) return std::nullopt;
-    return DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second - int64_t{zone} * 60;
+    const int64_t whole = DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second - int64_t{zone} * 60;
+    return static_cast<double>(whole) + fraction;
 }
 
 }  // namespace fw

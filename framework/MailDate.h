@@ -10,10 +10,11 @@ namespace fw {
 // Seconds from 1970-01-01 00:00 UTC to the instant the text names, its zone
 // honoured; none when the text is not such a date. Comments and folding white
 // space may stand between the parts, the weekday and the seconds may be
-// missing, and the zone may follow the time directly. A two-digit year 00-49
-// is 2000-2049 and 50-99 is 1950-1999; a three-digit year is 1900 plus it.
-// The named zones of North America count as such; military and other
-// alphabetic zones, whose meaning is unreliable, count as UTC.
-std::optional<int64_t> ReadMailDate(std::string_view text);
+// missing, the seconds may have a fraction, and the zone may follow the time
+// directly. A two-digit year 00-49 is 2000-2049 and 50-99 is 1950-1999; a
+// three-digit year is 1900 plus it. A zone is "+hhmm" or "+hh:mm"; the named
+// zones of North America count as such; military and other alphabetic zones,
+// whose meaning is unreliable, and a missing zone count as UTC.
+std::optional<double> ReadMailDate(std::string_view text);
 
 }  // namespace fw

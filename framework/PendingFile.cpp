@@ -1,10 +1,13 @@
-#include <cerrno>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 #include "framework/FolderHandle.h"
 
@@ -35,61 +38,152 @@ int RenameNoReplace(int, const char*, const char*) {
 }
 #endif
 
-}  // namespace
+// Whether new files go without a name: not once naming one has failed in a
+// way that says it cannot be done here.
+std::atomic<bool> unnamedFiles{true};
 
-PendingFile::PendingFile(std::shared_ptr<FolderHandle> folderHandle, std::string wanted,
-                         FolderItem::NameTakenRule whenTaken)
-    : folder(std::move(folderHandle)), name(std::move(wanted)), whenTaken_(std::move(whenTaken)) {
-    const int dirfd = folder->Fd();
-#ifdef O_TMPFILE
-    // A file without a name until it is whole: nothing of it can be left
-    // behind, and making it does not lock the folder.
-    fd = ::openat(dirfd, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOSYS)
-        RaiseIOError("cannot create", folder->Path() / name, errno);
-    unnamed_ = fd >= 0;
-#endif
-    if (fd < 0) GiveTemporaryName();
-    struct stat st;
-    if (::fstat(fd, &st) != 0) Fail("cannot create", errno);
-    identity = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+UnnamedFileNaming& Naming() {
+    static UnnamedFileNaming naming;
+    return naming;
 }
 
-PendingFile::~PendingFile() { Discard(); }
-
-// Makes the file under a hidden name of its own (or gives the file without
-// a name one).
-void PendingFile::GiveTemporaryName() {
-    const int dirfd = folder->Fd();
-    for (int attempt = 0;; ++attempt) {
-        temporaryName = TemporaryNameFor(name);
-        const bool made = unnamed_ ? Link(temporaryName)
-                                   : (fd = ::openat(dirfd, temporaryName.c_str(),
-                                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666)) >= 0;
-        if (made) break;
-        if (errno != EEXIST || attempt > 100) {
-            const int error = errno;
-            temporaryName.clear();
-            Fail("cannot create", error);
-        }
-    }
-    unnamed_ = false;
-}
-
-// Gives the file without a name the name `as`; false with errno set when it cannot.
-bool PendingFile::Link(const std::string& as) {
+bool SystemNaming(int fd, int dirfd, const char* as) {
     static std::atomic<bool> emptyPathRefused{false};
-    const int dirfd = folder->Fd();
 #ifdef AT_EMPTY_PATH
     if (!emptyPathRefused.load()) {
-        if (::linkat(fd, "", dirfd, as.c_str(), AT_EMPTY_PATH) == 0) return true;
+        if (::linkat(fd, "", dirfd, as, AT_EMPTY_PATH) == 0) return true;
         if (errno != ENOENT && errno != EPERM) return false;
         emptyPathRefused.store(true);  // only for the privileged: through /proc instead
     }
 #endif
     char self[40];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
-    return ::linkat(AT_FDCWD, self, dirfd, as.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    return ::linkat(AT_FDCWD, self, dirfd, as, AT_SYMLINK_FOLLOW) == 0;
+}
+
+bool WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// The bytes and the extended attributes (the codes among them) of one file
+// into another; false with errno set when that fails.
+bool CopyFile(int from, int to) {
+    char buffer[1 << 16];
+    for (off_t offset = 0;;) {
+        const ssize_t n = ::pread(from, buffer, sizeof buffer, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        if (!WriteAll(to, buffer, static_cast<size_t>(n))) return false;
+        offset += n;
+    }
+#ifdef __linux__
+    const ssize_t listed = ::flistxattr(from, nullptr, 0);
+    if (listed < 0) return errno == ENOTSUP;
+    std::vector<char> names(static_cast<size_t>(listed));
+    const ssize_t got = ::flistxattr(from, names.data(), names.size());
+    if (got < 0) return false;
+    for (const char* attribute = names.data(); attribute < names.data() + got; attribute += std::strlen(attribute) + 1) {
+        const ssize_t size = ::fgetxattr(from, attribute, nullptr, 0);
+        if (size < 0) return false;
+        std::vector<char> value(static_cast<size_t>(size));
+        const ssize_t read = ::fgetxattr(from, attribute, value.data(), value.size());
+        if (read < 0 || ::fsetxattr(to, attribute, value.data(), static_cast<size_t>(read), 0) != 0) return false;
+    }
+#endif
+    return true;
+}
+
+}  // namespace
+
+void SetUnnamedFileNaming(UnnamedFileNaming naming) {
+    Naming() = std::move(naming);
+    unnamedFiles.store(true);
+}
+
+PendingFile::PendingFile(std::shared_ptr<FolderHandle> folderHandle, std::string wanted)
+    : folder(std::move(folderHandle)), name(std::move(wanted)) {
+    const int dirfd = folder->Fd();
+#ifdef O_TMPFILE
+    // A file without a name until it is whole: nothing of it can be left
+    // behind, and making it does not lock the folder. It is open for reading
+    // too, so that it can be copied should it never get its name.
+    if (unnamedFiles.load()) {
+        fd = ::openat(dirfd, ".", O_RDWR | O_TMPFILE | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOSYS)
+            RaiseIOError("cannot create", folder->Path() / name, errno);
+        unnamed_ = fd >= 0;
+    }
+#endif
+    if (fd < 0) GiveHiddenName();
+    struct stat st;
+    if (::fstat(fd, &st) != 0) Fail("cannot create", errno);
+    identity = IdentityOf(st);
+}
+
+PendingFile::~PendingFile() { Discard(); }
+
+bool PendingFile::UnderHiddenName(const std::function<bool(const std::string&)>& make) {
+    for (int attempt = 0; attempt <= 100; ++attempt) {
+        temporaryName = TemporaryNameFor(name);
+        if (make(temporaryName)) return true;
+        if (errno != EEXIST) break;
+    }
+    const int error = errno;
+    temporaryName.clear();
+    errno = error;
+    return false;
+}
+
+// Makes the file under a hidden name of its own.
+void PendingFile::GiveHiddenName() {
+    const int dirfd = folder->Fd();
+    const bool made = UnderHiddenName([&](const std::string& as) {
+        fd = ::openat(dirfd, as.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        return fd >= 0;
+    });
+    if (!made) Fail("cannot create", errno);
+}
+
+// Gives the file without a name a hidden name.
+void PendingFile::GiveTemporaryName() {
+    if (UnderHiddenName([this](const std::string& as) { return Link(as); })) {
+        unnamed_ = false;
+        return;
+    }
+    if (errno == EEXIST) Fail("cannot create", errno);
+    CopyToHiddenName(errno);
+}
+
+bool PendingFile::Link(const std::string& as) {
+    const UnnamedFileNaming& naming = Naming();
+    return naming ? naming(fd, folder->Fd(), as.c_str()) : SystemNaming(fd, folder->Fd(), as.c_str());
+}
+
+// The file without a name could not be given one (`error` says why; no
+// /proc, say): a copy under a hidden name, codes included, takes its place,
+// and later files are made under hidden names from the start, unless it was
+// only the space that ran out.
+void PendingFile::CopyToHiddenName(int error) {
+    if (error != ENOSPC && error != EDQUOT) unnamedFiles.store(false);
+    struct Unnamed {
+        int fd;
+        ~Unnamed() { ::close(fd); }
+    } unnamed{fd};
+    fd = -1;
+    unnamed_ = false;
+    GiveHiddenName();
+    if (!CopyFile(unnamed.fd, fd)) Fail("cannot write", errno);
+    struct stat st;
+    if (::fstat(fd, &st) != 0) Fail("cannot write", errno);
+    identity = IdentityOf(st);
 }
 
 void PendingFile::Discard() noexcept {
@@ -118,7 +212,7 @@ void PendingFile::CloseChecked() {
     if (closed != 0 && errno != EINTR) Fail("cannot write", errno);
 }
 
-void PendingFile::Place() {
+void PendingFile::Place(const FolderItem::NameTakenRule& whenTaken) {
     if (placed) return;
     if (fd < 0) Fail("cannot write", EBADF);
     try {
@@ -130,8 +224,7 @@ void PendingFile::Place() {
                 Fail("cannot replace", errno);
             }
             if (S_ISDIR(st.st_mode)) Fail("cannot replace", EISDIR);
-            const FolderItem::Identity taken{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
-            std::optional<String> other = whenTaken_ ? whenTaken_(taken) : std::nullopt;
+            std::optional<String> other = whenTaken ? whenTaken(IdentityOf(st)) : std::nullopt;
             if (other) name = other->ToUTF8();
             replace = !other;
         }
@@ -141,7 +234,6 @@ void PendingFile::Place() {
     }
     placed = true;
     temporaryName.clear();
-    whenTaken_ = nullptr;  // it may refer to what its writer has since dropped
     NoteCreated([this] { return folder->Path() / name; });
 }
 
@@ -149,12 +241,10 @@ void PendingFile::Place() {
 // the entry there was not to be replaced.
 bool PendingFile::TryPlace(bool replace) {
     const int dirfd = folder->Fd();
-    if (unnamed_) {
-        if (!replace) {
-            if (!Link(name)) {
-                if (errno == EEXIST) return false;
-                Fail("cannot create", errno);
-            }
+    if (unnamed_ && replace) {
+        GiveTemporaryName();  // the entry there is replaced by a rename, which needs a name
+    } else if (unnamed_) {
+        if (Link(name)) {
             // Closed once it has its name; if the close fails, the name goes again.
             const int closed = ::close(fd);
             fd = -1;
@@ -165,7 +255,8 @@ bool PendingFile::TryPlace(bool replace) {
             }
             return true;
         }
-        GiveTemporaryName();  // the entry there is replaced by a rename, which needs a name
+        if (errno == EEXIST) return false;
+        CopyToHiddenName(errno);  // and on under that name, as a file made with one
     }
     if (fd >= 0) CloseChecked();
     if (!replace) {

@@ -25,7 +25,6 @@ void AdviseHugePages(char* data, size_t size) {
 }
 
 EncodingKind KindOf(const Ref<TextEncoding>& e) { return e.IsNil() ? EncodingKind::Undefined : e->Kind(); }
-std::string ErrorText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
 // Room for the read that finds the end of a file which grew since it was opened.
 constexpr size_t kReadSlack = 4096;
@@ -35,21 +34,30 @@ TextInputStream::~TextInputStream() {
     if (fd_ >= 0) ::close(fd_);
 }
 
+void TextInputStream::Fail(const char* what, int error) const {
+    RaiseIOError(what, folder_ ? folder_->Path() / name_ : std::filesystem::path(name_), error);
+}
+
+FolderItem::MacCodes TextInputStream::Codes() const {
+    if (fd_ < 0) Fail("cannot read", EBADF);
+    return CodesOf(fd_);
+}
+
 void TextInputStream::Fill() {
-    if (fd_ < 0) throw IOException("stream closed");
+    if (fd_ < 0) Fail("cannot read", EBADF);
     char buffer[1 << 16];
     ssize_t n;
     do n = ::read(fd_, buffer, sizeof buffer);
     while (n < 0 && errno == EINTR);
-    if (n < 0) throw IOException(ErrorText("read"));
+    if (n < 0) Fail("cannot read", errno);
     if (n == 0) atEnd_ = true;
     pending_.append(buffer, static_cast<size_t>(n));
     offset_ += static_cast<uint64_t>(n);
 }
 
 ByteBuffer TextInputStream::ReadAllBytes(size_t front, size_t back) {
-    if (fd_ < 0) throw IOException("stream closed");
-    const size_t expected = size_ > offset_ ? static_cast<size_t>(size_ - offset_) : 0;
+    if (fd_ < 0) Fail("cannot read", EBADF);
+    const size_t expected = seen_.size > offset_ ? static_cast<size_t>(seen_.size - offset_) : 0;
     // One allocation of the file's size: the read that gets all of it and
     // less than was asked for has found the end, so a file costs one read.
     ByteBuffer buffer(front, pending_.size() + expected + back + kReadSlack);
@@ -64,7 +72,7 @@ ByteBuffer TextInputStream::ReadAllBytes(size_t front, size_t back) {
         ssize_t n;
         do n = ::read(fd_, buffer.Data() + buffer.Size(), asked);
         while (n < 0 && errno == EINTR);
-        if (n < 0) throw IOException(ErrorText("read"));
+        if (n < 0) Fail("cannot read", errno);
         buffer.SetSize(buffer.Size() + static_cast<size_t>(n));
         offset_ += static_cast<uint64_t>(n);
         got += static_cast<size_t>(n);
@@ -107,7 +115,7 @@ TextOutputStream::~TextOutputStream() { file_->Discard(); }
 void TextOutputStream::Write(const String& text) { WriteGathered({text.Bytes()}); }
 
 void TextOutputStream::WriteGathered(std::initializer_list<std::string_view> pieces) {
-    if (!file_->Open()) throw IOException("stream closed");
+    if (!file_->Open()) RaiseIOError("cannot write", file_->folder->Path() / file_->name, EBADF);
     std::vector<struct iovec> parts;
     for (std::string_view piece : pieces)
         if (!piece.empty()) parts.push_back({const_cast<char*>(piece.data()), piece.size()});
@@ -130,8 +138,8 @@ void TextOutputStream::WriteGathered(std::initializer_list<std::string_view> pie
     }
 }
 
-void TextOutputStream::Close() {
-    if (!file_->placed) file_->Place();
+void TextOutputStream::Close(const FolderItem::NameTakenRule& whenTaken) {
+    if (!file_->placed) file_->Place(whenTaken);
 }
 
 }  // namespace fw

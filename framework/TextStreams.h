@@ -14,11 +14,14 @@
 namespace fw {
 
 struct PendingFile;
+struct FolderHandle;
 
 class TextInputStream : public Object {
 public:
-    // An open regular file of that size (as it was when opened).
-    TextInputStream(int fd, uint64_t size, FolderItem::Identity identity) : fd_(fd), size_(size), identity_(identity) {}
+    // An open regular file, as it was when opened; the entry `name` of the
+    // folder (or, without one, the path `name`), for messages.
+    TextInputStream(int fd, const FolderItem::Snapshot& seen, std::shared_ptr<FolderHandle> folder, std::string name)
+        : fd_(fd), seen_(seen), folder_(std::move(folder)), name_(std::move(name)) {}
     ~TextInputStream() override;
 
     // The rest of the file as one text in that encoding (Nil: encoding undefined).
@@ -30,14 +33,18 @@ public:
     String ReadLine(const Ref<TextEncoding>& encoding);
     void Close();
 
-    // The file that is read (what a link led to).
-    FolderItem::Identity Identity() const { return identity_; }
+    // The file that is read (what a link led to), as it was when opened.
+    const FolderItem::Snapshot& Seen() const { return seen_; }
+    // Its type and creator codes, read afresh.
+    FolderItem::MacCodes Codes() const;
 
 private:
     void Fill();
+    [[noreturn]] void Fail(const char* what, int error) const;
     int fd_;
-    uint64_t size_;
-    FolderItem::Identity identity_;
+    FolderItem::Snapshot seen_;
+    std::shared_ptr<FolderHandle> folder_;
+    std::string name_;
     uint64_t offset_ = 0;  // how far the file has been read
     std::string pending_;
     bool atEnd_ = false;
@@ -55,7 +62,9 @@ public:
     void Write(const String& text);
     // Writes the pieces one after another in one gathered write.
     void WriteGathered(std::initializer_list<std::string_view> pieces);
-    void Close();
+    // Puts the file under its name, following the rule when the name is
+    // taken (none: the entry there is replaced).
+    void Close(const FolderItem::NameTakenRule& whenTaken = nullptr);
 
 private:
     std::shared_ptr<PendingFile> file_;

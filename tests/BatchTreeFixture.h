@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "ScriptedDialogs.h"
 #include "framework/Application.h"
 #include "framework/FolderItem.h"
+#include "framework/WorkerThreads.h"
 
 class BatchTreeFixture : public ::testing::Test {
 protected:
@@ -34,6 +37,7 @@ protected:
     }
 
     void TearDown() override {
+        fw::SetWorkerThreads(std::nullopt);
         fw::SetCreationObserver(nullptr);
         fw::SetBackgroundTaskObserver(nullptr);
         if (window_) window_->Close();
@@ -74,6 +78,49 @@ protected:
         case Layout::Mailbox: MainWindowTestAccess::ConvertMBox(w, src, dst, true); break;
         case Layout::MailStructure: MainWindowTestAccess::ConvertMailStructure(w, src, dst, true); break;
         }
+    }
+
+    // All of a run that the user can tell: the entries made, in order; every
+    // file below the target with its bytes (a link as "-> target"); the
+    // progress line after each entry; the alerts.
+    struct Seen {
+        std::vector<std::string> made;
+        std::map<std::string, std::string> files;
+        std::vector<std::string> progress;
+        std::vector<std::string> alerts;
+    };
+
+    // A run with that many workers reading ahead (0: the main thread
+    // alone), into the target emptied first.
+    Seen RunSeen(const std::string& source, Layout layout, int32_t workers, const std::string& target = "Out") {
+        for (const auto& entry : std::filesystem::directory_iterator(Path(target))) std::filesystem::remove_all(entry);
+        fw::SetWorkerThreads(workers);
+        made_.clear();
+        dialogs_->alerts.clear();
+        window_->StatusText()->SetText("-");
+        Seen seen;
+        fw::SetBackgroundTaskObserver([&] {
+            seen.progress.push_back(std::to_string(Progress()) + " " + window_->StatusText()->Text().ToUTF8());
+        });
+        Run(source, layout, target);
+        fw::SetBackgroundTaskObserver(nullptr);
+        seen.made = made_;
+        seen.alerts = dialogs_->Prompts();
+        for (auto it = std::filesystem::recursive_directory_iterator(Path(target));
+             it != std::filesystem::recursive_directory_iterator(); ++it) {
+            const std::string name = std::filesystem::relative(it->path(), Path(target)).generic_string();
+            if (it->is_symlink()) seen.files[name] = "-> " + std::filesystem::read_symlink(it->path()).string();
+            else if (it->is_regular_file()) seen.files[name] = Read(target + "/" + name);
+            else seen.files[name] = "(folder)";
+        }
+        return seen;
+    }
+
+    static void ExpectSameRun(const Seen& oneThread, const Seen& readAhead) {
+        EXPECT_EQ(oneThread.made, readAhead.made);
+        EXPECT_EQ(oneThread.files, readAhead.files);
+        EXPECT_EQ(oneThread.progress, readAhead.progress);
+        EXPECT_EQ(oneThread.alerts, readAhead.alerts);
     }
 
     void Escape(bool down) {

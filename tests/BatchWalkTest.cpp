@@ -1,10 +1,13 @@
 // The count and the three batch walkers on real folders, through a real main window.
 #include "BatchTreeFixture.h"
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "AsUnprivilegedUser.h"
 #include "EmlxReader.h"
@@ -183,6 +186,16 @@ TEST_F(BatchWalk, LinkLoopsAndATargetInsideTheSourceFinish) {
         EXPECT_EQ(ItemCount(), 2);
         EXPECT_EQ(Progress(), 2);
     }
+    // A target chosen through a link is passed over all the same.
+    fs::create_directory_symlink(Path("Inbox/Target"), Path("LinkToTarget"));
+    Write("Inbox/Target/note.eml", Message("note"));
+    for (Layout layout : {Layout::Mirror, Layout::Mailbox, Layout::MailStructure}) {
+        made_.clear();
+        Run("Inbox", layout, "LinkToTarget");
+        EXPECT_EQ(ItemCount(), 2);
+        EXPECT_EQ(Progress(), 2);
+        for (const std::string& m : made_) EXPECT_EQ(m.find("note"), std::string::npos) << m;
+    }
     // The source itself as the target: the run's own folders are not walked.
     fs::remove_all(Path("Inbox/Target"));
     Run("Inbox", Layout::Mailbox, "Inbox");
@@ -190,6 +203,58 @@ TEST_F(BatchWalk, LinkLoopsAndATargetInsideTheSourceFinish) {
     EXPECT_TRUE(fs::exists(Path("Inbox/Inbox_converted/Inbox.mbox/Messages/a.emlx")));
     EXPECT_FALSE(fs::exists(Path("Inbox/Inbox_converted/Inbox/Inbox_converted")));
     EXPECT_TRUE(dialogs_->alerts.empty());
+}
+
+TEST_F(BatchWalk, ALevelWritingWhereTheRunHasWrittenAlreadyReplacesNoneOfItsFiles) {
+    // On a volume that folds letter case, the sibling folders "Work" and
+    // "work" share one output folder; a bind mount makes that on this one.
+    Write("Inbox/Work/a.eml", Message("Work a"));
+    Write("Inbox/Work/b.eml", Message("Work b"));
+    Write("Inbox/work/a.eml", Message("work a"));
+    fs::create_directories(Path("Out/Inbox_conv/Work"));
+    fs::create_directories(Path("Out/Inbox_conv/work"));
+    if (::mount(Path("Out/Inbox_conv/Work").c_str(), Path("Out/Inbox_conv/work").c_str(), nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "no bind mount may be made here";
+    struct Unmount {
+        fs::path at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{Path("Out/Inbox_conv/work")};
+    Write("Out/Inbox_conv/Work/a 2.emlx", "left by an earlier run");
+    Write("Out/Inbox_conv/Work/c.emlx", "left by an earlier run too");
+    const std::map<std::string, std::string> expected = {
+        {"a.emlx", "Work a"}, {"b.emlx", "Work b"}, {"a 2.emlx", "work a"}, {"c.emlx", ""}};
+    for (const char* run : {"first", "again"}) {
+        SCOPED_TRACE(run);
+        // Files of an earlier run bear an earlier time than this run's start.
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        Run("Inbox", Layout::Mirror);
+        EXPECT_TRUE(dialogs_->alerts.empty());
+        std::map<std::string, std::string> present;
+        for (const auto& entry : fs::directory_iterator(Path("Out/Inbox_conv/Work")))
+            present[entry.path().filename().string()] = ReadEmlx(entry.path()).subject;
+        EXPECT_EQ(present, expected);
+        EXPECT_EQ(Progress(), 3);
+        window_->StatusBar()->SetValue(0);
+    }
+}
+
+TEST_F(BatchWalk, AFolderBesideItsOwnMailboxNameLosesNoMessage) {
+    // "A.mbox" is the mailbox folder of "A" and the plain folder of "A.mbox".
+    Write("Inbox/A/a.eml", Message("A a"));
+    Write("Inbox/A.mbox/a.eml", Message("A.mbox a"));
+    Write("Inbox/A.mbox/Messages/a.eml", Message("Messages a"));
+    for (Layout layout : {Layout::Mailbox, Layout::MailStructure}) {
+        SCOPED_TRACE(static_cast<int>(layout));
+        deep_tree::RemoveTree(Path("Out"));
+        fs::create_directories(Path("Out"));
+        Run("Inbox", layout);
+        Strings subjects;
+        for (const auto& entry : fs::recursive_directory_iterator(Path("Out")))
+            if (entry.path().extension() == ".emlx") subjects.push_back(ReadEmlx(entry.path()).subject);
+        std::sort(subjects.begin(), subjects.end());
+        EXPECT_EQ(subjects, (Strings{"A a", "A.mbox a", "Messages a"}));
+        EXPECT_TRUE(dialogs_->alerts.empty());
+    }
 }
 
 TEST_F(BatchWalk, AnEmptySourceMakesOnlyTheTopLevelFolders) {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "AsUnprivilegedUser.h"
+#include "framework/FolderHandle.h"
 
 using namespace fw;
 
@@ -119,4 +120,55 @@ TEST_F(EmlxBatchWriter, ANameFreedByAFailedWriteIsNotSkipped) {
     ConvertIntoFolder("src/a.txt", "out");
     EXPECT_EQ("second", ReadEmlx(Path("out/a.emlx")).subject);
     EXPECT_EQ(std::vector<std::string>{kAlert}, dialogs_->Prompts());
+}
+
+TEST_F(EmlxBatchWriter, WhereANewFileCannotBeNamedItIsWrittenUnderAHiddenNameInstead) {
+    // As where there is no /proc for an unprivileged user on an older kernel.
+    int refused = 0;
+    const auto refuseNaming = [&] {
+        SetUnnamedFileNaming([&](int, int, const char*) {
+            ++refused;
+            errno = ENOENT;
+            return false;
+        });
+    };
+    refuseNaming();
+    struct Restore {
+        ~Restore() { SetUnnamedFileNaming(nullptr); }
+    } restore;
+    for (const char* n : {"a", "b", "c"}) {
+        Write(std::string(n) + ".eml", std::string("Subject: ") + n + "\r\n\r\nbody\r\n");
+        SetCodes(Path(std::string(n) + ".eml"), "TEXT", "ttxt");
+    }
+    const auto convertAll = [&] {
+        MainWindowTestAccess::ClearBatchOutputsWritten(*window_);
+        for (const char* n : {"a", "b", "c"}) ConvertIntoFolder(std::string(n) + ".eml", "out");
+    };
+    const auto expectWhole = [&] {
+        for (const char* n : {"a", "b", "c"}) {
+            const EmlxFile file = ReadEmlx(Path(std::string("out/") + n + ".emlx"));
+            ASSERT_TRUE(ReadsAsEmlx(file));
+            EXPECT_EQ(file.subject, n);
+            EXPECT_EQ("ttxt", Item(std::string("out/") + n + ".emlx")->MacCreator().ToUTF8());
+        }
+        size_t entries = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(Path("out"))) {
+            EXPECT_NE(entry.path().filename().string()[0], '.') << "left behind";
+            ++entries;
+        }
+        EXPECT_EQ(entries, 3u);
+    };
+    convertAll();
+    expectWhole();
+    EXPECT_EQ(refused, 1);  // the later files had a hidden name from the start
+    // Outputs that replace earlier ones take the same way.
+    refuseNaming();
+    Write("a.eml", "Subject: a\r\n\r\nagain\r\n");
+    SetCodes(Path("a.eml"), "TEXT", "ttxt");
+    convertAll();
+    expectWhole();
+    EXPECT_EQ(ReadEmlx(Path("out/a.emlx")).message, "Subject: a\n\nagain\n");
+    EXPECT_EQ(refused, 2);
+    EXPECT_TRUE(dialogs_->alerts.empty());
+    EXPECT_EQ(Progress(), 6);
 }

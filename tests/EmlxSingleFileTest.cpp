@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "AsUnprivilegedUser.h"
+#include "framework/TextStreams.h"
 
 using namespace fw;
 
@@ -179,6 +180,23 @@ TEST_F(EmlxSingleFile, CopiesTypeAndCreatorCodesEmptyOnesIncluded) {
     EXPECT_EQ("", Item("plain.emlx")->MacType().ToUTF8());
     EXPECT_EQ("", Item("plain.emlx")->MacCreator().ToUTF8());
     EXPECT_FALSE(HasFinderInfo(Path("plain.emlx")));
+}
+
+TEST_F(EmlxSingleFile, CodesAndContentAreReadAfreshWhateverWasAskedBefore) {
+    Write("m.eml", "Subject: first\n");
+    SetCodes(Path("m.eml"), "TEXT", "ttxt");
+    Ref<FolderItem> item = Item("m.eml");
+    EXPECT_EQ("TEXT", item->MacType().ToUTF8());
+    SetCodes(Path("m.eml"), "NEWT", "newc");
+    EXPECT_EQ("newc", item->MacCreator().ToUTF8());
+    EXPECT_EQ("NEWT", item->MacType().ToUTF8());
+    // Replaced after its codes were read: the new file is read.
+    std::filesystem::remove(Path("m.eml"));
+    Write("m.eml", "Subject: second\n");
+    Ref<TextInputStream> in = item->OpenAsTextFile();
+    ASSERT_TRUE(in);
+    EXPECT_EQ("Subject: second\n", in->ReadAll(Nil).Bytes());
+    EXPECT_EQ("", item->MacCreator().ToUTF8());
 }
 
 TEST_F(EmlxSingleFile, NeverReplacesItsOwnSource) {

@@ -15,7 +15,7 @@ using namespace fw;
 namespace {
 
 PropertyList TrailerOf(const std::string& message) {
-    return ParsePropertyList(BuildPropertyListTrailer(String(message, EncodingKind::Latin1)).Bytes());
+    return ParsePropertyList(BuildPropertyListTrailer(String(message, EncodingKind::Latin1), UnixTimeStamp).Bytes());
 }
 
 std::string Value(const PropertyList& plist, const std::string& key) {
@@ -28,7 +28,7 @@ std::string Value(const PropertyList& plist, const std::string& key) {
 TEST(EmlxTrailer, IsTheSixteenLinesOfAppleMailsPropertyList) {
     const String trailer = BuildPropertyListTrailer(String(
         "From: Ann <ann@example.com>\nTo: bob@example.com\nSubject: Hi\nDate: Thu, 1 Jan 1970 00:01:40 +0000\n\nBody\n",
-        EncodingKind::Latin1));
+        EncodingKind::Latin1), UnixTimeStamp);
     EXPECT_EQ(R"(<?xml version="1.0" encoding="UTF-8"?>
 <!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
 <plist version="1.0">
@@ -160,9 +160,27 @@ TEST(EmlxTrailer, DateSentIsTheUnixTimeOfTheDateField) {
         {"Tue, 1 Jul 2003 10:52:37 A", 1057056757},
         {"Tue, 1 Jul 2003 10:52:37 CEST", 1057056757},
         {"Tue, 1 Jul 2003 10:52:37 -0000", 1057056757},
+        // A fraction of a second, a zone with a colon, and none at all (taken as UTC, as an unknown one).
+        {"Tue, 1 Jul 2003 10:52:37.123 +0200", 1057049557},
+        {"Tue, 1 Jul 2003 10:52:37.999+02:00", 1057049557},
+        {"Tue, 1 Jul 2003 10:52:37 +02:00", 1057049557},
+        {"Tue, 1 Jul 2003 10:52:37 -03:30", 1057069357},
+        {"Tue, 1 Jul 2003 10:52:37", 1057056757},
+        {"Tue, 1 Jul 2003 10:52:37 (no zone)", 1057056757},
         // Forms mail programs wrote outside the standard still read.
         {"Tuesday, 1 Jul 2003 10:52:37 +0200", 1057049557},
         {"Tue Jul  1 10:52:37 2003", 1057056757},
+        {"Tue, 1 July 2003 10:52:37 +0200", 1057049557},
+        {"01-Jul-2003 10:52:37 +0200", 1057049557},
+        // No date rather than a wrong one: a time or a zone that cannot be read, a 12-hour clock.
+        {"Tue, 1 Jul 2003 10.52.37 +0200", std::nullopt},
+        {"Tue, 1 Jul 2003 1052 +0200", std::nullopt},
+        {"Tue, 1 Jul 2003 +0200", std::nullopt},
+        {"Tue, 1 Jul 2003 10:52:37 +0260", std::nullopt},
+        {"Tue, 1 Jul 2003 10:52:37 +200", std::nullopt},
+        {"Tue, 1 Jul 2003 10:52:37 GMT+0200", std::nullopt},
+        {"Tue, 1 Jul 2003 10:52:37 GMT-5", std::nullopt},
+        {"Tue, 1 Jul 2003 10:52:37 PM +0200", std::nullopt},
         {"yesterday", std::nullopt},
         {"Tue, 31 Feb 2003 10:52:37 +0000", std::nullopt},
         {"Tue, 1 Jul 2003 24:00:00 +0000", std::nullopt},

@@ -21,10 +21,12 @@ protected:
         BatchTreeFixture::TearDown();
     }
 
-    // A file system of 256 KB at Small; false when this process may not mount one.
-    bool MountSmall() {
+    // A file system of that size (256 KB) at Small, in place of the one
+    // there; false when this process may not mount one.
+    bool MountSmall(const std::string& size = "256k") {
+        if (mounted_) ::umount2(Path("Small").c_str(), MNT_DETACH);
         fs::create_directories(Path("Small"));
-        mounted_ = ::mount("tmpfs", Path("Small").c_str(), "tmpfs", 0, "size=256k,mode=0755") == 0;
+        mounted_ = ::mount("tmpfs", Path("Small").c_str(), "tmpfs", 0, ("size=" + size + ",mode=0755").c_str()) == 0;
         return mounted_;
     }
 
@@ -99,6 +101,35 @@ TEST_F(FullDisk, ABatchLeavesNoEmptyOrTruncatedOutputAndAFailedRerunKeepsTheEarl
     Run("Inbox", Layout::Mirror, "Small");
     EXPECT_EQ(dialogs_->Prompts(), Strings(40, "application error in p_ConvertFile"));
     EXPECT_EQ(Contents("Small/Inbox_conv"), before);
+}
+
+TEST_F(FullDisk, ReadingAheadWritesWhatOneThreadWritesWhenTheSpaceRunsOut) {
+    // Files read ahead hold space until their turn: they must not take it
+    // from a file one thread would have written.
+    const struct {
+        const char* what;
+        const char* size;
+        size_t first;  // the size of the first file; 40 of 200 KB follow
+    } cases[] = {
+        {"a large file first, done by the main thread", "10m", 6u << 20},
+        {"small files only, the workers' writes fail", "3m", 200u << 10},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!MountSmall(c.size)) GTEST_SKIP() << "no file system may be mounted here";
+        deep_tree::RemoveTree(Path("Inbox"));
+        Write("Inbox/f00.eml", Sized("first", c.first));
+        for (int i = 1; i <= 40; ++i) Write("Inbox/f" + std::to_string(10 + i) + ".eml", Sized(std::to_string(i), 200u << 10));
+        const Seen oneThread = RunSeen("Inbox", Layout::Mirror, 0, "Small");
+        ASSERT_FALSE(oneThread.alerts.empty());  // the space did run out
+        ASSERT_EQ(oneThread.files.count("Inbox_conv/f00.emlx"), 1u);
+        const Seen readAhead = RunSeen("Inbox", Layout::Mirror, 3, "Small");
+        EXPECT_EQ(oneThread.made, readAhead.made);
+        EXPECT_EQ(oneThread.progress, readAhead.progress);
+        EXPECT_EQ(oneThread.alerts, readAhead.alerts);
+        EXPECT_TRUE(oneThread.files == readAhead.files);  // not printed: megabytes
+        EXPECT_EQ(Check("Small/Inbox_conv", "Inbox"), "");
+    }
 }
 
 TEST_F(FullDisk, TheSingleConversionLeavesNoTruncatedOutputAndKeepsTheEarlierOne) {

@@ -3,7 +3,10 @@
 // that change while the run is under way.
 #include "BatchTreeFixture.h"
 
+#include <chrono>
+#include <cstring>
 #include <map>
+#include <thread>
 
 #include "DeepTree.h"
 #include "EmlxReader.h"
@@ -118,34 +121,48 @@ TEST_F(HostileTree, ATreeDeeperThanThePathLimitIsCountedAndConvertedInEachLayout
 }
 
 TEST_F(HostileTree, ChangesDuringTheRunAreEachReportedOnceWithTheirReasonAndTheRestConverted) {
-    // In byte order: A (converted first), B (deleted), a, b (vanishes), c (becomes a link), d.
-    Write("Inbox/A/x.eml", Message("x"));
-    Write("Inbox/B/y.eml", Message("y"));
-    for (const char* n : {"a", "b", "c", "d"}) Write(std::string("Inbox/") + n + ".eml", Message(n));
+    // In byte order: a (converted first), b (vanishes), c (becomes a link), d
+    // (is edited), e, the folder x (deleted), f. The changes come once the
+    // workers have had time to read b, c and d ahead: what the user sees is
+    // what one thread gives.
+    for (const char* n : {"a", "b", "c", "d", "e", "f"}) Write(std::string("Inbox/") + n + ".eml", Message(n));
+    Write("Inbox/x/y.eml", Message("y"));
     Write("secret.txt", "From: not@yours\n\nnot to be read as c");
     onCreate_ = [this](const std::string& made) {
-        if (made != "Inbox_conv/A/x.emlx") return;
-        fs::remove_all(Path("Inbox/B"));
+        if (made != "Inbox_conv/a.emlx") return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
         fs::remove(Path("Inbox/b.eml"));
         fs::remove(Path("Inbox/c.eml"));
         fs::create_symlink(Path("secret.txt"), Path("Inbox/c.eml"));
+        std::ofstream(Path("Inbox/d.eml"), std::ios::binary | std::ios::app) << "edited\n";
+        fs::remove_all(Path("Inbox/x"));
     };
-    testing::internal::CaptureStderr();
-    Run("Inbox", Layout::Mirror);
-    const std::string reasons = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(dialogs_->Prompts(), (Strings{"Exception p_RenameItems", "application error in p_ConvertFile",
-                                            "application error in p_ConvertFile"}));
-    EXPECT_EQ(EmlxMade(), (Strings{"Inbox_conv/A/x.emlx", "Inbox_conv/a.emlx", "Inbox_conv/d.emlx"}));
-    EXPECT_EQ(ItemCount(), 6);
-    EXPECT_EQ(Progress(), 3);
-    EXPECT_EQ(Read("secret.txt"), "From: not@yours\n\nnot to be read as c");
-    EXPECT_EQ(Read("Inbox/a.eml") + Read("Inbox/d.eml"), Message("a") + Message("d"));
-    // Each alert's place and reason, on standard error.
-    for (const std::string& expected :
-         {"Exception p_RenameItems: cannot list " + Path("Inbox/B").string() + ": No such file or directory",
-          "application error in p_ConvertFile: cannot open " + Path("Inbox/b.eml").string() + ": No such file or directory",
-          "application error in p_ConvertFile: cannot open " + Path("Inbox/c.eml").string() + ": " + std::strerror(ELOOP)})
-        EXPECT_NE(reasons.find(expected), std::string::npos) << expected << "\nnot in:\n" << reasons;
+    for (int32_t workers : {3, 0}) {
+        SCOPED_TRACE(workers);
+        for (const char* n : {"b", "c"}) {
+            fs::remove(Path(std::string("Inbox/") + n + ".eml"));
+            Write(std::string("Inbox/") + n + ".eml", Message(n));
+        }
+        Write("Inbox/d.eml", Message("d"));
+        Write("Inbox/x/y.eml", Message("y"));
+        testing::internal::CaptureStderr();
+        const Seen seen = RunSeen("Inbox", Layout::Mirror, workers);
+        const std::string reasons = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(seen.alerts, (Strings{"application error in p_ConvertFile", "application error in p_ConvertFile",
+                                        "Exception p_RenameItems"}));
+        EXPECT_EQ(EmlxMade(), (Strings{"Inbox_conv/a.emlx", "Inbox_conv/d.emlx", "Inbox_conv/e.emlx", "Inbox_conv/f.emlx"}));
+        EXPECT_NE(seen.files.at("Inbox_conv/d.emlx").find("edited\n"), std::string::npos);
+        EXPECT_EQ(ItemCount(), 7);
+        EXPECT_EQ(Progress(), 4);
+        EXPECT_EQ(Read("secret.txt"), "From: not@yours\n\nnot to be read as c");
+        EXPECT_EQ(Read("Inbox/a.eml") + Read("Inbox/e.eml"), Message("a") + Message("e"));
+        // Each alert's place and reason, on standard error.
+        for (const std::string& expected :
+             {"application error in p_ConvertFile: cannot open " + Path("Inbox/b.eml").string() + ": No such file or directory",
+              "application error in p_ConvertFile: cannot open " + Path("Inbox/c.eml").string() + ": " + std::strerror(ELOOP),
+              "Exception p_RenameItems: cannot list " + Path("Inbox/x").string() + ": No such file or directory"})
+            EXPECT_NE(reasons.find(expected), std::string::npos) << expected << "\nnot in:\n" << reasons;
+    }
 }
 
 TEST_F(HostileTree, ASourceFolderThatHasGoneIsReportedNotWalkedAsEmpty) {

@@ -15,6 +15,7 @@
 
 struct EmlxDraft;
 struct PendingEmlx;
+class ReadAheadRun;
 class ReadAheadWorker;
 
 class MainWindow : public fw::Window {
@@ -107,21 +108,32 @@ private:
     std::set<fw::FolderItem::Identity> batchPassedOver_;
     int32_t countDepth_ = 0;
     // The threads that read, convert and write the next files of a folder
-    // while the walk puts one in place.
+    // while the walk puts one in place; after a failed write, the run goes
+    // on with the main thread alone.
     ReadAheadWorker* BatchReadAhead();
+    void ConvertInTurn(fw::FolderItem& source, int32_t index, int32_t count, const fw::Ref<fw::FolderItem>& entry,
+                       const fw::Ref<fw::FolderItem>& destination, std::optional<ReadAheadRun>& run);
     std::shared_ptr<ReadAheadWorker> readAhead_;
+    bool batchAlone_ = false;
 
     // The batch writer: the output of a file (no name written twice in one
     // folder of a run), the per-file progress step, and the files written.
     void StepBatchProgress();
-    void ConvertBatchFile(const fw::Ref<fw::FolderItem>& source, const fw::Ref<fw::FolderItem>& destination,
-                          std::optional<PendingEmlx> written);
+    // False, with nothing reported or left, when `mayGiveBack` and the output
+    // could not be written or placed: the caller has it done again.
+    bool ConvertBatchFile(const fw::Ref<fw::FolderItem>& source, const fw::Ref<fw::FolderItem>& destination,
+                          std::optional<PendingEmlx> written, bool mayGiveBack);
     void PlaceBatchOutput(const fw::FolderItem& source, PendingEmlx& pending);
     void WriteBatchOutput(const fw::FolderItem& source, const fw::FolderItem& destination, EmlxDraft&& draft);
     void ClearBatchOutputsWritten();
     // The files a batch level writes, told apart by their entries on disk.
     using OutputSet = std::unordered_set<fw::FolderItem::Identity, fw::FolderItem::IdentityHash>;
     OutputSet batchOutputsWritten_;
+    // The folders a run has written files into, and when it began: a level
+    // that writes into one of them again starts from the files made there.
+    void SeedOutputsWritten(const fw::FolderItem& fileDestination);
+    std::set<fw::FolderItem::Identity> batchFoldersWrittenInto_;
+    fw::FileTime batchStart_;
 
     // While "Batch Convert" runs, the buttons that start work or change a
     // choice do nothing: no nested run, no folder changed under the walk.

@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
 
     // The builder on raw bytes, CRs and all.
-    CheckKeys(ParsePropertyList(BuildPropertyListTrailer(String(bytes, EncodingKind::Latin1)).Bytes()));
+    CheckKeys(ParsePropertyList(BuildPropertyListTrailer(String(bytes, EncodingKind::Latin1), UnixTimeStamp).Bytes()));
 
     // The whole file as the writers make it: every line end LF.
     ByteBuffer part = MessageBuffer(bytes);
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     EndWithLineEnd(part);
     const std::string expected(part.View());
     if (expected.find('\r') != std::string::npos) Fail("a CR left in the message");
-    const String trailer = TrailerOf(part, BuildPropertyListTrailer);
+    const String trailer = TrailerOf(part, [](const String& header) { return BuildPropertyListTrailer(header, UnixTimeStamp); });
     const EmlxFile file = ParseEmlx(CountLine(part.Size()) + expected + trailer.Bytes());
     if (!file.error.empty()) Fail("file: " + file.error);
     if (file.message != expected) Fail("message changed");
