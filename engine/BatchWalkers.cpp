@@ -94,17 +94,21 @@ ReadAheadWorker* MainWindow::BatchReadAhead() {
     return readAhead_.get();
 }
 
-// The batch writer for entry `index`, with what was done ahead of it. A
-// write that fails while files are held ahead (the disk may be full of
-// them) drops all that is held, and the file is done again by the main
-// thread, which then goes on alone: the run writes what one thread writes.
+// The batch writer for entry `index`, with what was done ahead of it. The
+// files up to the next folder are looked at once, at the first of them, and
+// `runLast` keeps the last of them, whether workers took them or not: the
+// main thread alone does not look ahead again at every file. A write that
+// fails while files are held ahead (the disk may be full of them) drops all
+// that is held, and the file is done again by the main thread, which then
+// goes on alone: the run writes what one thread writes.
 void MainWindow::ConvertInTurn(FolderItem& source, int32_t index, int32_t count, const Ref<FolderItem>& entry,
-                               const Ref<FolderItem>& destination, std::optional<ReadAheadRun>& run) {
-    if (!run || !run->Covers(index)) {
+                               const Ref<FolderItem>& destination, std::optional<ReadAheadRun>& run,
+                               int32_t& runLast) {
+    if (index > runLast) {
         run.reset();
-        const int32_t last = ReadAheadRun::LastOfRun(source, index, count);
-        if (ReadAheadWorker* worker = last > index ? BatchReadAhead() : nullptr)
-            run.emplace(*worker, source, *destination, index, last);
+        runLast = ReadAheadRun::LastOfRun(source, index, count);
+        if (ReadAheadWorker* worker = runLast > index ? BatchReadAhead() : nullptr)
+            run.emplace(*worker, source, *destination, index, runLast);
     }
     if (run) {
         AheadTurn turn = run->Take(index, *entry);
@@ -133,15 +137,17 @@ void MainWindow::WalkLevelEntries(FolderItem& source, const Ref<FolderItem>& fil
     // The files up to the next folder of the listing are read and written
     // ahead while this loop puts them in place, and dropped when it stops.
     std::optional<ReadAheadRun> run;
+    int32_t runLast = 0;
     for (int32_t i = 1; i <= n; ++i) {
         if (WalkStopRequested()) return;
         Ref<FolderItem> entry = source.Item(i);
         switch (WalkEntryKind(entry)) {
         case WalkEntry::Folder:
             run.reset();
+            runLast = 0;
             if (!PassesOverFolder(*entry)) (this->*walker)(entry, folderDestination, false);
             break;
-        case WalkEntry::File: ConvertInTurn(source, i, n, entry, fileDestination, run); break;
+        case WalkEntry::File: ConvertInTurn(source, i, n, entry, fileDestination, run, runLast); break;
         case WalkEntry::LeftAlone: break;
         }
         RuntimeBackgroundTask();

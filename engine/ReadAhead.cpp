@@ -28,7 +28,7 @@ struct NotAhead {};
 
 ReadAheadRun::ReadAheadRun(ReadAheadWorker& worker, const FolderItem& folder, const FolderItem& destination,
                            int32_t first, int32_t last)
-    : worker_(worker), folder_(folder), destination_(destination), first_(first), last_(last), next_(first),
+    : worker_(worker), folder_(folder), destination_(destination), last_(last), next_(first),
       taken_(first - 1), slots_(kSlots) {
     worker_.Start(*this);
 }

@@ -51,7 +51,6 @@ public:
     // may be a folder, or the last of the `count`.
     static int32_t LastOfRun(const fw::FolderItem& folder, int32_t first, int32_t count);
 
-    bool Covers(int32_t index) const { return index >= first_ && index <= last_; }
     // Entry `index` (the main thread's `entry`) at its turn. The output is
     // handed over only when the entry is still the file that was read.
     // Entries are taken in order.
@@ -85,7 +84,7 @@ private:
     ReadAheadWorker& worker_;
     const fw::FolderItem& folder_;
     const fw::FolderItem& destination_;
-    const int32_t first_, last_;
+    const int32_t last_;
     // Under the workers' lock:
     int32_t next_;   // the next entry a worker takes up
     int32_t taken_;  // the last entry the main thread has asked for

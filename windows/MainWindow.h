@@ -112,7 +112,8 @@ private:
     // on with the main thread alone.
     ReadAheadWorker* BatchReadAhead();
     void ConvertInTurn(fw::FolderItem& source, int32_t index, int32_t count, const fw::Ref<fw::FolderItem>& entry,
-                       const fw::Ref<fw::FolderItem>& destination, std::optional<ReadAheadRun>& run);
+                       const fw::Ref<fw::FolderItem>& destination, std::optional<ReadAheadRun>& run,
+                       int32_t& runLast);
     std::shared_ptr<ReadAheadWorker> readAhead_;
     bool batchAlone_ = false;
 
