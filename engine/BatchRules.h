@@ -3,7 +3,8 @@
 #include "framework/FolderItem.h"
 
 // Files whose last extension is "oml" or "OML" are passed over; every other
-// visible file is converted, whatever its extension.
+// visible file is converted, whatever its extension. The message-file
+// chooser refuses the same files.
 bool IsPassedOverFile(const fw::FolderItem& file);
 
 // What the walk does with an entry of a folder: Nil and hidden entries and

@@ -1,4 +1,5 @@
 // The handlers of the main window and its enabling rule.
+#include "engine/BatchRules.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
 #include "windows/AboutWindow.h"
@@ -30,12 +31,6 @@ const String kConvertSingleBtnFailed     = "ConvertBtn.Action";
 const String kSetTargetFolderFailed      = "Exception in SetTargetFolder";
 
 void ShowMessage(const String& message) { GetWarnWindowInstance()->InitWindow(1, message, "OK", "", ""); }
-
-// The last of the name's fields at ".", or the empty text for a name without one.
-String ExtensionOf(const String& name) {
-    const int32_t fields = StringCountFields(name, ".");
-    return fields >= 2 ? StringNthField(name, ".", fields) : String();
-}
 
 }  // namespace
 
@@ -79,9 +74,7 @@ void MainWindow::SourceFileSelectBtn_Action(Ref<BevelButton>) {
         if (file.IsNil()) return;
         if (!file->Exists()) return ShowMessage(kSourceFileMissing);
         if (!file->Parent()->IsWriteable()) return ShowMessage(kSourceFolderNotWritable);
-        const String extension = ExtensionOf(file->Name());
-        if (RuntimeStringCompare(extension, "oml") == 0 || RuntimeStringCompare(extension, "OML") == 0)
-            return ShowMessage(kNotAMessageFile);
+        if (IsPassedOverFile(*file)) return ShowMessage(kNotAMessageFile);
         SourceFileField()->SetText(file->AbsolutePath());
         SourceFile = file;
         p_ActivateControls();
