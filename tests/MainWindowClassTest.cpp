@@ -12,14 +12,6 @@
 
 using namespace fw;
 
-namespace {
-
-void CloseAllWindows() {
-    while (!OpenWindows().empty()) OpenWindows().front()->Close();
-}
-
-}  // namespace
-
 TEST(MainWindowClass, RecordHoldsTheEventsAndThePropertiesWithTheirScopes) {
     const ClassRecord* record = GetMainWindowClass();
     using Binding = std::pair<std::string, std::string>;
@@ -43,7 +35,7 @@ TEST(MainWindowClass, RecordHoldsTheEventsAndThePropertiesWithTheirScopes) {
 }
 
 TEST(MainWindowInstance, OneSharedWindowWhileOpenAndAFreshOneAfterClose) {
-    CloseAllWindows();
+    CloseOpenWindows();
     Ref<MainWindow> first = GetMainWindowInstance();
     Ref<MainWindow> second = GetMainWindowInstance();
     EXPECT_EQ(first, second);
@@ -67,7 +59,7 @@ TEST(MainWindowInstance, OneSharedWindowWhileOpenAndAFreshOneAfterClose) {
 }
 
 TEST(MainWindowInstance, DestructionReleasesTheChosenItems) {
-    CloseAllWindows();
+    CloseOpenWindows();
     Ref<FolderItem> chosen = FolderItemFromPath("/tmp");
     {
         Ref<MainWindow> window = GetMainWindowInstance();

@@ -77,10 +77,6 @@ const ExpectedControl kExpected[] = {
     {"HelpBtn", "BevelButton", kOnWindow, 232, 276, 60, 22, 3, "Help", kDefault, true, false, FragezeichenPicture},
 };
 
-void CloseAllWindows() {
-    while (!OpenWindows().empty()) OpenWindows().front()->Close();
-}
-
 String TextOf(Control& c) {
     if (auto* l = dynamic_cast<Label*>(&c)) return l->Text();
     if (auto* f = dynamic_cast<TextField*>(&c)) return f->Text();
@@ -107,7 +103,7 @@ QString ShownText(QWidget* w) {
 class MainWindowLayout : public ::testing::Test {
 protected:
     void SetUp() override {
-        CloseAllWindows();
+        CloseOpenWindows();
         window_ = GetMainWindowInstance();
     }
     void TearDown() override {

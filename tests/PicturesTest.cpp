@@ -99,7 +99,7 @@ TEST_F(Pictures, NoResourcesFolderGivesNilAndANilExecutableRaises) {
 }
 
 TEST_F(Pictures, TheMainWindowBuildsAllItsControlsWithoutThePictures) {
-    while (!OpenWindows().empty()) OpenWindows().front()->Close();
+    CloseOpenWindows();
     Ref<MainWindow> window = GetMainWindowInstance();
     EXPECT_EQ(window->Controls().size(), 20u);
     for (Ref<BevelButton> button : {window->SourceDirSelectBtn(), window->TargetDirSelectBtn(),

@@ -18,10 +18,6 @@
 #include "framework/FolderItem.h"
 #include "windows/MainWindow.h"
 
-inline void CloseAllWindows() {
-    while (!fw::OpenWindows().empty()) fw::OpenWindows().front()->Close();
-}
-
 // Drops every paint of this process from now on. A forked child must not
 // paint: Qt draws with helper threads that the child does not have.
 inline void StopPainting() {
@@ -49,7 +45,7 @@ protected:
         std::filesystem::remove_all(root_);
         std::filesystem::create_directories(root_);
         fw::RuntimeRegisterAppObject(fw::New<fw::Application>());
-        CloseAllWindows();
+        fw::CloseOpenWindows();
         window_ = GetMainWindowInstance();
     }
 
@@ -57,7 +53,7 @@ protected:
         fw::SetCreationObserver(nullptr);
         fw::SetBackgroundTaskObserver(nullptr);
         window_.Release();
-        CloseAllWindows();
+        fw::CloseOpenWindows();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         fw::RuntimeRegisterAppObject(fw::Nil);
         std::error_code ec;
