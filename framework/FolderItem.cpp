@@ -267,11 +267,9 @@ std::optional<FolderItem::FinderInfoBytes> FolderItem::ReadFinderInfo() const {
     } else {
         try {
             const Place at = At();
-            const bool follow = !folder_ || listed_ == Listed::Link;
             if (at.dirfd == AT_FDCWD || HandlePathsWork()) {
-                n = GetXattr(HandlePath(at.dirfd, at.name).c_str(), info.data(), info.size(), follow);
-            } else if (const int fd = ::openat(at.dirfd, at.name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | (follow ? 0 : O_NOFOLLOW));
-                       fd >= 0) {
+                n = GetXattr(HandlePath(at.dirfd, at.name).c_str(), info.data(), info.size(), FollowsLink());
+            } else if (const int fd = OpenForReading(at); fd >= 0) {
                 n = FGetXattr(fd, info.data(), info.size());
                 ::close(fd);
             }
@@ -282,11 +280,13 @@ std::optional<FolderItem::FinderInfoBytes> FolderItem::ReadFinderInfo() const {
     return info;
 }
 
-// Opened without waiting, so that a named pipe cannot hang the program; an
-// entry of a folder through a link only when the listing gave a link.
+// An entry of a folder is reached through a link only when the listing gave
+// a link; an item made from a path follows the links in it.
+bool FolderItem::FollowsLink() const { return !folder_ || listed_ == Listed::Link; }
+
+// Opened without waiting, so that a named pipe cannot hang the program.
 int FolderItem::OpenForReading(const Place& at) const {
-    const bool follow = !folder_ || listed_ == Listed::Link;
-    return ::openat(at.dirfd, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | (follow ? 0 : O_NOFOLLOW));
+    return ::openat(at.dirfd, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | (FollowsLink() ? 0 : O_NOFOLLOW));
 }
 
 namespace {

@@ -156,6 +156,7 @@ private:
     bool Writing() const;
     std::shared_ptr<FolderHandle> SelfHandle() const;
     std::optional<FinderInfoBytes> ReadFinderInfo() const;
+    bool FollowsLink() const;
     int OpenForReading(const Place& at) const;
     void SetFinderCode(size_t offset, const String& code);
     [[noreturn]] void Raise(const std::string& what, int error) const;
