@@ -48,6 +48,8 @@ struct PendingFile {
     void Place(const FolderItem::NameTakenRule& whenTaken);
     // Drops the file: closed and removed, nothing left.
     void Discard() noexcept;
+    // Drops the file and raises IOException: what failed, the file's path and the reason.
+    [[noreturn]] void Fail(const std::string& what, int error);
     bool Open() const { return fd >= 0 && !placed; }
 
     const std::shared_ptr<FolderHandle> folder;
@@ -66,7 +68,6 @@ private:
     bool Link(const std::string& as);
     void CopyToHiddenName(int error);
     void CloseChecked();
-    [[noreturn]] void Fail(const std::string& what, int error);
 };
 
 // Gives a file without a name the name `as` in the folder; false with errno

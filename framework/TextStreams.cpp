@@ -115,7 +115,7 @@ TextOutputStream::~TextOutputStream() { file_->Discard(); }
 void TextOutputStream::Write(const String& text) { WriteGathered({text.Bytes()}); }
 
 void TextOutputStream::WriteGathered(std::initializer_list<std::string_view> pieces) {
-    if (!file_->Open()) RaiseIOError("cannot write", file_->folder->Path() / file_->name, EBADF);
+    if (!file_->Open()) file_->Fail("cannot write", EBADF);
     std::vector<struct iovec> parts;
     for (std::string_view piece : pieces)
         if (!piece.empty()) parts.push_back({const_cast<char*>(piece.data()), piece.size()});
@@ -123,11 +123,7 @@ void TextOutputStream::WriteGathered(std::initializer_list<std::string_view> pie
     while (first < parts.size()) {
         const ssize_t n = ::writev(file_->fd, &parts[first], static_cast<int>(std::min<size_t>(parts.size() - first, IOV_MAX)));
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int error = errno;
-            file_->Discard();
-            RaiseIOError("cannot write", file_->folder->Path() / file_->name, error);
-        }
+        if (n < 0) file_->Fail("cannot write", errno);
         // A short write (a full disk, a signal) goes on where it stopped.
         size_t done = static_cast<size_t>(n);
         while (first < parts.size() && done >= parts[first].iov_len) done -= parts[first++].iov_len;
@@ -139,7 +135,7 @@ void TextOutputStream::WriteGathered(std::initializer_list<std::string_view> pie
 }
 
 void TextOutputStream::Close(const FolderItem::NameTakenRule& whenTaken) {
-    if (!file_->placed) file_->Place(whenTaken);
+    file_->Place(whenTaken);
 }
 
 }  // namespace fw
