@@ -1,6 +1,7 @@
 // Batch runs on trees a user's machine may hold: links where output folders
-// go, links that cannot be examined, a tree deeper than the path limit, a
-// source that goes away, and entries that change while the run is under way.
+// go, links that cannot be examined, a source inside an earlier run's output,
+// a tree deeper than the path limit, a source that goes away, and entries
+// that change while the run is under way.
 #include "BatchTreeFixture.h"
 
 #include <chrono>
@@ -144,6 +145,63 @@ TEST_F(HostileTree, AnEntryWhoseKindCannotBeLearnedIsAlertedAloneAndItsLevelGoes
         return 1;
     });
     EXPECT_EQ(result, 0);
+}
+
+TEST_F(HostileTree, ASourceInsideAnEarlierRunsOutputIsOnlyRead) {
+    // The source lies where the run puts its own outputs: its output folder
+    // would be the source folder itself. Nothing is written into the source;
+    // every message is converted, or alerted by its level.
+    struct Case {
+        const char* what;
+        Layout layout;
+        std::string source;  // inside the target, Out
+        Strings files;
+        Strings made;
+        Strings alerts;
+        int32_t progress;
+    };
+    const Strings earlierPlainFolder = {"top.eml", "Sub/m.eml", "Sub.mbox/m.emlx"};
+    const Strings refused = {"Exception p_RenameItems"};
+    const Case cases[] = {
+        {"mirror layout: a folder beside the output", Layout::Mirror, "Out/Inbox_converted/Inbox", earlierPlainFolder,
+         {"Inbox_conv", "Inbox_conv/Sub", "Inbox_conv/Sub/m.emlx", "Inbox_conv/Sub.mbox", "Inbox_conv/Sub.mbox/m.emlx",
+          "Inbox_conv/top.emlx"},
+         {}, 3},
+        {"mailbox layout: the top level's plain folder", Layout::Mailbox, "Out/Inbox_converted/Inbox", earlierPlainFolder,
+         {}, refused, 0},
+        {"Mail-structure layout: the top level's plain folder", Layout::MailStructure, "Out/Inbox_converted/Inbox",
+         earlierPlainFolder, {}, refused, 0},
+        {"mirror layout: a sub-folder's output", Layout::Mirror, "Out/Inbox_conv/Inbox",
+         {"Inbox/i.eml", "Sub/s.eml", "top.eml"}, {"Inbox_conv/Sub", "Inbox_conv/Sub/s.emlx", "Inbox_conv/top.emlx"},
+         refused, 2},
+        {"Mail-structure layout: a sub-folder's plain folder", Layout::MailStructure, "Out/Inbox_converted/Inbox/Inbox",
+         {"Inbox/i.eml", "Sub/s.eml", "top.eml"},
+         {"Inbox_converted/Inbox.mbox", "Inbox_converted/Inbox/Sub.mbox", "Inbox_converted/Inbox/Sub",
+          "Inbox_converted/Inbox/Sub.mbox/s.emlx", "Inbox_converted/Inbox.mbox/top.emlx"},
+         refused, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        deep_tree::RemoveTree(Path("Out"));
+        for (const std::string& file : c.files) Write(c.source + "/" + file, Message(file));
+        const auto source = Snapshot(c.source);
+        made_.clear();
+        dialogs_->alerts.clear();
+        window_->StatusBar()->SetValue(0);
+        testing::internal::CaptureStderr();
+        Run(c.source, c.layout);
+        const std::string reasons = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(Snapshot(c.source), source);
+        EXPECT_EQ(made_, c.made);
+        EXPECT_EQ(dialogs_->Prompts(), c.alerts);
+        EXPECT_EQ(ItemCount(), 3);
+        EXPECT_EQ(Progress(), c.progress);
+        // The refusal names the source folder on standard error.
+        if (!c.alerts.empty()) {
+            const std::string reason = "Exception p_RenameItems: cannot use the output folder " + Path(c.source).string() + ":";
+            EXPECT_NE(reasons.find(reason), std::string::npos) << reasons;
+        }
+    }
 }
 
 TEST_F(HostileTree, ATreeDeeperThanThePathLimitIsCountedAndConvertedInEachLayout) {
