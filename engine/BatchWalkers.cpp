@@ -7,6 +7,7 @@
 #include "engine/FailureReport.h"
 #include "engine/ReadAhead.h"
 #include "framework/Application.h"
+#include "framework/Exceptions.h"
 #include "framework/Keyboard.h"
 #include "windows/MainWindow.h"
 
@@ -26,6 +27,7 @@ void MainWindow::PassOver(const FolderItem& folder) {
 
 void MainWindow::BeginBatchRun(const FolderItem& source, const Ref<FolderItem>& target) {
     batchPassedOver_.clear();
+    batchSource_ = source.LeadsTo();
     batchFoldersWrittenInto_.clear();
     batchStart_ = FileTimeNow();
     batchAlone_ = false;
@@ -37,7 +39,20 @@ void MainWindow::BeginBatchRun(const FolderItem& source, const Ref<FolderItem>& 
         if (Ref<FolderItem> root = target->Child(source.Name() + suffix)) PassOver(*root);
 }
 
+// Sources are only ever read. An output folder is made in the target folder
+// or in an output folder of the run, and every folder of the source tree but
+// the source folder itself lies in another folder of that tree: so while no
+// output folder is a source folder, the one an output folder can turn out to
+// be is the source folder (where an earlier run's output holds the source).
+// Inside a target that lies in the source, every output is in the target,
+// which the walk passes over.
+void MainWindow::RefuseSourceFolder(const FolderItem& folder) const {
+    if (batchSource_ && folder.EntryIdentity() == batchSource_)
+        throw IOException("cannot use the output folder " + folder.Path().string() + ": it is the source folder");
+}
+
 bool MainWindow::MakeOutputFolder(FolderItem& folder) {
+    RefuseSourceFolder(folder);
     folder.CreateAsFolder();
     if (!folder.Exists()) return false;
     PassOver(folder);
@@ -186,6 +201,9 @@ void MainWindow::ConvertMailboxLevel(Ref<FolderItem> SrcFolder, Ref<FolderItem> 
                                     [this](FolderItem& f) { return MakeOutputFolder(f); });
     Ref<FolderItem> mailbox = DestFolder->Child(SrcFolder->Name() + kMailboxSuffix);
     Ref<FolderItem> plain = DestFolder->Child(SrcFolder->Name());
+    // A level that is refused makes none of its folders.
+    RefuseSourceFolder(*plain);
+    if (withMessagesFolder && mailbox->Exists()) RefuseSourceFolder(*mailbox->Child(kMessagesFolder));
     MakeOutputFolder(*mailbox);
     MakeOutputFolder(*plain);
     if (!mailbox->Exists()) return;

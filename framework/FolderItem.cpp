@@ -228,12 +228,11 @@ bool FolderItem::Exists() const {
 bool FolderItem::Directory() const {
     if (listed_ == Listed::Folder) return true;
     if (listed_ == Listed::File || listed_ == Listed::Other) return false;
+    // Gone, a link that leads nowhere, or an entry whose kind cannot be
+    // learned (a link whose target is out of reach): no folder. Taken as a
+    // file, it is one that cannot be read, and its reader says why.
     struct stat st;
-    if (StatEntry(st, true)) return S_ISDIR(st.st_mode);
-    // Gone, or a link that leads nowhere: no folder. An entry of a folder
-    // that cannot be examined is not taken for a file.
-    if (!folder_ || errno == ENOENT || errno == ELOOP || errno == ENOTDIR) return false;
-    Raise("cannot examine", errno);
+    return StatEntry(st, true) && S_ISDIR(st.st_mode);
 }
 
 bool FolderItem::Alias() const {

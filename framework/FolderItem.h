@@ -82,8 +82,8 @@ public:
     Ref<FolderItem> Item(int32_t index);
 
     bool Exists() const;     // an entry of that name exists now, whatever its kind
-    // A folder, also one reached through a link. Raises IOException when the
-    // entry exists but cannot be examined.
+    // A folder, also one reached through a link. An entry whose kind cannot
+    // be learned (a link whose target cannot be examined) is no folder.
     bool Directory() const;
     bool Alias() const;      // the entry is a symbolic link
     bool Visible() const;    // false for names beginning with "."

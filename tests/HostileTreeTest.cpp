@@ -1,5 +1,6 @@
 // Batch runs on trees a user's machine may hold: links where output folders
-// go, a tree deeper than the path limit, a source that goes away, and entries
+// go, links that cannot be examined, a source inside an earlier run's output,
+// a tree deeper than the path limit, a source that goes away, and entries
 // that change while the run is under way.
 #include "BatchTreeFixture.h"
 
@@ -8,6 +9,7 @@
 #include <map>
 #include <thread>
 
+#include "AsUnprivilegedUser.h"
 #include "DeepTree.h"
 #include "EmlxReader.h"
 
@@ -16,15 +18,27 @@ using Strings = std::vector<std::string>;
 
 class HostileTree : public BatchTreeFixture {
 protected:
-    // Every file below the folder with its bytes, links as "-> target".
+    // Every entry below the folder: files with their bytes, links as
+    // "-> target", folders as "(folder)".
     std::map<std::string, std::string> Snapshot(const std::string& relative) const {
         std::map<std::string, std::string> files;
         for (auto it = fs::recursive_directory_iterator(Path(relative)); it != fs::recursive_directory_iterator(); ++it) {
             const std::string name = fs::relative(it->path(), Path(relative)).generic_string();
             if (it->is_symlink()) files[name] = "-> " + fs::read_symlink(it->path()).string();
             else if (it->is_regular_file()) files[name] = Read(relative + "/" + name);
+            else if (it->is_directory()) files[name] = "(folder)";
         }
         return files;
+    }
+
+    // What a user can tell of a run: the count, the progress, the alerts and
+    // the converted files, in the order made.
+    std::string Outcome(const Seen& seen) {
+        std::string outcome = "count " + std::to_string(ItemCount()) + ", progress " + std::to_string(Progress());
+        for (const std::string& alert : seen.alerts) outcome += ", alert " + alert;
+        for (const std::string& m : seen.made)
+            if (m.size() > 5 && m.compare(m.size() - 5, 5, ".emlx") == 0) outcome += ", " + m;
+        return outcome;
     }
 
     Strings EmlxMade() const {
@@ -72,6 +86,121 @@ TEST_F(HostileTree, AnOutputFolderThatIsALinkIsRefusedAtAnyDepth) {
         EXPECT_EQ(Snapshot("Inbox"), source);
         EXPECT_TRUE(fs::is_empty(Path("Outside")));
         EXPECT_TRUE(fs::is_symlink(Path("Out") / c.link));
+    }
+}
+
+TEST_F(HostileTree, AnEntryWhoseKindCannotBeLearnedIsAlertedAloneAndItsLevelGoesOn) {
+    // a.eml, b.eml (a link whose target cannot be examined), c.eml, d/e.eml:
+    // b is counted and handed to the writer, which alerts it alone.
+    Write("Inbox/a.eml", Message("a"));
+    Write("Inbox/c.eml", Message("c"));
+    Write("Inbox/d/e.eml", Message("e"));
+    Write("Private/x.eml", Message("x"));
+    struct LayoutCase {
+        Layout layout;
+        std::string outcome;
+    };
+    const std::string one = "count 4, progress 3, alert application error in p_ConvertFile, ";
+    const LayoutCase layouts[] = {
+        {Layout::Mirror, one + "Inbox_conv/a.emlx, Inbox_conv/c.emlx, Inbox_conv/d/e.emlx"},
+        {Layout::Mailbox, one + "Inbox_converted/Inbox.mbox/Messages/a.emlx, Inbox_converted/Inbox.mbox/Messages/c.emlx, "
+                                "Inbox_converted/Inbox/d.mbox/Messages/e.emlx"},
+        {Layout::MailStructure, one + "Inbox_converted/Inbox.mbox/a.emlx, Inbox_converted/Inbox.mbox/c.emlx, "
+                                      "Inbox_converted/Inbox/d.mbox/e.emlx"},
+    };
+    // Each layout, with the workers reading ahead and with the main thread
+    // alone; the first outcome that differs, or none.
+    auto firstDifference = [&]() -> std::string {
+        for (const LayoutCase& c : layouts)
+            for (int32_t workers : {3, 0}) {
+                const std::string outcome = Outcome(RunSeen("Inbox", c.layout, workers));
+                if (outcome != c.outcome) return std::to_string(workers) + " workers: " + outcome + "\nwanted: " + c.outcome;
+            }
+        return "";
+    };
+
+    // A target whose name is longer than the system allows, for any user.
+    fs::create_symlink(Path(std::string(300, 'n')), Path("Inbox/b.eml"));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(firstDifference(), "");
+    const std::string reasons = testing::internal::GetCapturedStderr();
+    const std::string reason = "application error in p_ConvertFile: cannot open " + Path("Inbox/b.eml").string() + ": " +
+                               std::strerror(ENAMETOOLONG);
+    EXPECT_NE(reasons.find(reason), std::string::npos) << reasons;
+    EXPECT_EQ(reasons.find("Exception p_"), std::string::npos) << reasons;
+
+    // A link into a folder the user may not enter.
+    fs::remove(Path("Inbox/b.eml"));
+    fs::create_symlink(Path("Private/x.eml"), Path("Inbox/b.eml"));
+    fs::permissions(Path("Private"), fs::perms::owner_all);
+    deep_tree::RemoveTree(Path("Out"));
+    fs::create_directories(Path("Out"));
+    fs::permissions(Path("Out"), fs::perms::all);
+    QCoreApplication::processEvents();  // nothing queued to paint is left for the child
+    const int result = RunAsNobody([&] {
+        window_->Widget()->hide();  // painting needs threads that a forked child does not have
+        const std::string difference = firstDifference();
+        if (difference.empty()) return 0;
+        std::fprintf(stderr, "as nobody, %s\n", difference.c_str());
+        return 1;
+    });
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(HostileTree, ASourceInsideAnEarlierRunsOutputIsOnlyRead) {
+    // The source lies where the run puts its own outputs: its output folder
+    // would be the source folder itself. Nothing is written into the source;
+    // every message is converted, or alerted by its level.
+    struct Case {
+        const char* what;
+        Layout layout;
+        std::string source;  // inside the target, Out
+        Strings files;
+        Strings made;
+        Strings alerts;
+        int32_t progress;
+    };
+    const Strings earlierPlainFolder = {"top.eml", "Sub/m.eml", "Sub.mbox/m.emlx"};
+    const Strings refused = {"Exception p_RenameItems"};
+    const Case cases[] = {
+        {"mirror layout: a folder beside the output", Layout::Mirror, "Out/Inbox_converted/Inbox", earlierPlainFolder,
+         {"Inbox_conv", "Inbox_conv/Sub", "Inbox_conv/Sub/m.emlx", "Inbox_conv/Sub.mbox", "Inbox_conv/Sub.mbox/m.emlx",
+          "Inbox_conv/top.emlx"},
+         {}, 3},
+        {"mailbox layout: the top level's plain folder", Layout::Mailbox, "Out/Inbox_converted/Inbox", earlierPlainFolder,
+         {}, refused, 0},
+        {"Mail-structure layout: the top level's plain folder", Layout::MailStructure, "Out/Inbox_converted/Inbox",
+         earlierPlainFolder, {}, refused, 0},
+        {"mirror layout: a sub-folder's output", Layout::Mirror, "Out/Inbox_conv/Inbox",
+         {"Inbox/i.eml", "Sub/s.eml", "top.eml"}, {"Inbox_conv/Sub", "Inbox_conv/Sub/s.emlx", "Inbox_conv/top.emlx"},
+         refused, 2},
+        {"Mail-structure layout: a sub-folder's plain folder", Layout::MailStructure, "Out/Inbox_converted/Inbox/Inbox",
+         {"Inbox/i.eml", "Sub/s.eml", "top.eml"},
+         {"Inbox_converted/Inbox.mbox", "Inbox_converted/Inbox/Sub.mbox", "Inbox_converted/Inbox/Sub",
+          "Inbox_converted/Inbox/Sub.mbox/s.emlx", "Inbox_converted/Inbox.mbox/top.emlx"},
+         refused, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        deep_tree::RemoveTree(Path("Out"));
+        for (const std::string& file : c.files) Write(c.source + "/" + file, Message(file));
+        const auto source = Snapshot(c.source);
+        made_.clear();
+        dialogs_->alerts.clear();
+        window_->StatusBar()->SetValue(0);
+        testing::internal::CaptureStderr();
+        Run(c.source, c.layout);
+        const std::string reasons = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(Snapshot(c.source), source);
+        EXPECT_EQ(made_, c.made);
+        EXPECT_EQ(dialogs_->Prompts(), c.alerts);
+        EXPECT_EQ(ItemCount(), 3);
+        EXPECT_EQ(Progress(), c.progress);
+        // The refusal names the source folder on standard error.
+        if (!c.alerts.empty()) {
+            const std::string reason = "Exception p_RenameItems: cannot use the output folder " + Path(c.source).string() + ":";
+            EXPECT_NE(reasons.find(reason), std::string::npos) << reasons;
+        }
     }
 }
 

@@ -98,7 +98,9 @@ private:
     // Starts what a run remembers: the folders it passes over and the files it has written.
     void BeginBatchRun(const fw::FolderItem& source, const fw::Ref<fw::FolderItem>& target);
     // Makes one output folder of a level; true when it exists afterwards.
+    // Raises when the folder is the source folder, which is only ever read.
     bool MakeOutputFolder(fw::FolderItem& folder);
+    void RefuseSourceFolder(const fw::FolderItem& folder) const;
     void PassOver(const fw::FolderItem& folder);
     bool PassesOverFolder(const fw::FolderItem& folder) const;
     bool BatchAbandoned() const;
@@ -106,6 +108,7 @@ private:
     // The folders a run passes over: the target folder, the run's top-level
     // output folders and every folder the walk has made.
     std::set<fw::FolderItem::Identity> batchPassedOver_;
+    std::optional<fw::FolderItem::Identity> batchSource_;
     int32_t countDepth_ = 0;
     // The threads that read, convert and write the next files of a folder
     // while the walk puts one in place; after a failed write, the run goes
