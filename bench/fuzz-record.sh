@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # A short libFuzzer run of the design-time record decoder (tests/fuzz/record_fuzz.cpp).
-# Usage: bench/fuzz-record.sh [seconds]   (default 60; needs clang and libclang-rt-dev)
+# Usage: bench/fuzz-record.sh [seconds]   (default 60)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps fuzz
 seconds="${1:-60}"
 build="build-fuzz"
 mkdir -p "$build"
 log="$build/fuzz-build.log"
-cmake -S . -B "$build" -DQUELMAR_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B "$build" -DQUELMAR_FUZZ=ON -DQUELMAR_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ > "$log" 2>&1 || { cat "$log"; exit 1; }
 cmake --build "$build" --target record_fuzz -j"$(nproc)" >> "$log" 2>&1 || { tail -n 30 "$log"; exit 1; }
 

@@ -6,7 +6,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 seconds=${1:-60}
 build=${2:-$root/build-fuzz-trailer}
-cmake -S "$root" -B "$build" -DQUELMAR_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ > /dev/null
+"$root/scripts/install-deps" fuzz
+cmake -S "$root" -B "$build" -DQUELMAR_FUZZ=ON -DQUELMAR_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ > /dev/null
 cmake --build "$build" --target trailer_fuzz -j"$(nproc)" > /dev/null
 
 # A few real headers to start from.

@@ -17,6 +17,7 @@ COMPONENT = "org.a11y.atspi.Component"
 TEXT = "org.a11y.atspi.Text"
 PROPERTIES = "org.freedesktop.DBus.Properties"
 REGISTRY = ("org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root")
+NULL_PATH = "/org/a11y/atspi/null"  # a reference to no object (an empty view has one)
 
 # AT-SPI's state numbers (atspi-constants.h); a state is a bit of two 32-bit words.
 STATES = {"checked": 4, "enabled": 8, "focused": 12, "modal": 16, "showing": 25, "visible": 30}
@@ -88,7 +89,8 @@ class Node:
         return str(self.proxy.GetRoleName(dbus_interface=ACCESSIBLE))
 
     def children(self):
-        return [Node(self.connection, bus, path) for bus, path in self.proxy.GetChildren(dbus_interface=ACCESSIBLE)]
+        return [Node(self.connection, bus, path) for bus, path in self.proxy.GetChildren(dbus_interface=ACCESSIBLE)
+                if str(path) != NULL_PATH]
 
     def has(self, state):
         words = self.proxy.GetState(dbus_interface=ACCESSIBLE)

@@ -2,12 +2,15 @@
 server, driven through its windows, menus and the real Qt file dialogs. One
 scenario per run:
 
-    python3 quelmar_e2e.py --app build/Quelmar/bin/Quelmar --version 1.0.0 --output DIR SCENARIO
+    python3 quelmar_e2e.py --app build/Quelmar/bin/Quelmar --version 1.0.0 --output DIR [--files FILES] SCENARIO
     python3 quelmar_e2e.py --list
 
-Each scenario starts the program afresh on a display of its own, in a scratch
-folder of its own (DIR/SCENARIO/files); the screenshots of its steps and the
-program's output go to DIR/SCENARIO."""
+Each scenario starts the program afresh on a display of its own, with a scratch
+folder of its own (DIR/SCENARIO/files, or FILES) for the files it makes; the
+screenshots of its steps and the program's output go to DIR/SCENARIO. FILES
+gives the pictures paths a user knows (the README's are taken with a user's
+home folder, --files /home/anna); the files the scenario makes must not be
+there yet."""
 
 import argparse
 import email.utils
@@ -36,7 +39,7 @@ def message_text(subject):
 
 def write(path, content):
     os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "wb") as f:
+    with open(path, "xb") as f:  # never over a file of the user's
         f.write(content)
 
 
@@ -394,6 +397,7 @@ def main():
     parser.add_argument("--app")
     parser.add_argument("--version", help="the version the build gives the program")
     parser.add_argument("--output")
+    parser.add_argument("--files", help="the scratch folder, if not OUTPUT/SCENARIO/files")
     parser.add_argument("scenario", nargs="?", choices=sorted(SCENARIOS))
     args = parser.parse_args()
     if args.list:
@@ -404,8 +408,8 @@ def main():
     output = os.path.join(args.output, args.scenario)
     with VirtualDisplay() as display:
         session = Session(display, os.path.abspath(args.app), output, workdir=output)
-        files = os.path.join(output, "files")
-        os.makedirs(files)
+        files = os.path.abspath(args.files or os.path.join(output, "files"))
+        os.makedirs(files, exist_ok=True)
         try:
             SCENARIOS[args.scenario](Quelmar(session, args.version), files)
         except E2EError as failure:
