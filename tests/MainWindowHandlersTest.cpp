@@ -9,6 +9,7 @@
 #include "AsUnprivilegedUser.h"
 #include "EmlxReader.h"
 #include "MainWindowAccess.h"
+#include "StandardError.h"
 #include "windows/AboutWindow.h"
 
 using namespace fw;
@@ -199,9 +200,11 @@ TEST_F(MainWindowFlow, EachCatchAllShowsTheTextOfItsPlaceAndWhatWasDoneStays) {
     Write("Mail/x.eml", Message("x"));
     Choose(Chooser::SourceFolder, "Mail");
     Choose(Chooser::SourceFile, "Mail/x.eml");
-    // A file that exists but lies in no folder.
+    // A file that exists but lies in no folder. The alert keeps its text; the
+    // reason goes to standard error beside it, once.
     dialogs_->files.push_back(FolderItemFromPath("/"));
-    Click(window_->SourceFileSelectBtn());
+    EXPECT_EQ(ProgramLinesOnStderr([&] { Click(window_->SourceFileSelectBtn()); }),
+              Strings{"Quelmar: Exception in SoruceFileSelectBtn: NilObjectException"});
     EXPECT_EQ(dialogs_->Prompts(), Strings{"Exception in SoruceFileSelectBtn"});
     EXPECT_EQ(Choice(Chooser::SourceFile), Chosen("Mail/x.eml"));
 
@@ -227,7 +230,7 @@ TEST_F(MainWindowFlow, EachCatchAllShowsTheTextOfItsPlaceAndWhatWasDoneStays) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         dialogs_->alerts.clear();
-        c.act();
+        EXPECT_EQ(ProgramLinesOnStderr(c.act), Strings{"Quelmar: " + std::string(c.text) + ": NilObjectException"});
         EXPECT_EQ(dialogs_->Prompts(), Strings{c.text});
     }
     EXPECT_TRUE(ReadEmlx(Path("Mail/x.emlx")).error.empty()) << "the conversion before the failure stays done";

@@ -3,6 +3,7 @@
 #include "ProgramFixture.h"
 
 #include "PlacedApplication.h"
+#include "StandardError.h"
 
 #include <QLabel>
 #include <thread>
@@ -123,7 +124,10 @@ TEST_F(WarnDialog, AtItsMinimumHeightTheLabelAndButtonsFollowTheBottomEdge) {
 
 TEST_F(WarnDialog, AFailingHeightRuleIsReportedAndCountsNothing) {
     Ref<WarnWindow> w = GetWarnWindowInstance();
-    EXPECT_EQ(WarnWindowTestAccess::GetTextHeight(*w, "some text", 18, 0), 0);
+    int32_t height = -1;
+    EXPECT_EQ(ProgramLinesOnStderr([&] { height = WarnWindowTestAccess::GetTextHeight(*w, "some text", 18, 0); }),
+              std::vector<std::string>{"Quelmar: EXception in String_GetTextHeight: rows of 0"});
+    EXPECT_EQ(height, 0);
     EXPECT_EQ(dialogs_->Prompts(), std::vector<std::string>{"EXception in String_GetTextHeight"});
     w->Close();
 }
@@ -132,7 +136,8 @@ TEST_F(WarnDialog, AFailureInsideInitWindowIsReportedAndWhatWasDoneStays) {
     WarnResult = 7;
     // Never constructed, so it has no controls: the message has nowhere to go.
     Ref<WarnWindow> bare = DynamicCast<WarnWindow>(RuntimeNewObject(GetWarnWindowClass()));
-    bare->InitWindow(1, "Conversion done.", "OK", "", "");
+    EXPECT_EQ(ProgramLinesOnStderr([&] { bare->InitWindow(1, "Conversion done.", "OK", "", ""); }),
+              std::vector<std::string>{"Quelmar: Exception in WarnWin: InitWindow: NilObjectException"});
     EXPECT_EQ(dialogs_->Prompts(), std::vector<std::string>{"Exception in WarnWin: InitWindow"});
     EXPECT_EQ(WarnResult, -1);
     EXPECT_EQ(bare->Height(), bare->MinHeight());  // the height was set before
