@@ -65,8 +65,9 @@ protected:
     }
 
     void closeEvent(QCloseEvent* event) override {
+        Window* owner = owner_.load();
+        if (owner && !owner->WidgetCloseRequested()) return event->ignore();
         event->accept();
-        if (Window* owner = owner_.load()) owner->WidgetCloseRequested();
     }
     void mousePressEvent(QMouseEvent* event) override {
         Window* owner = owner_.load();
@@ -311,11 +312,15 @@ void Window::Close() {
     QuitIfLastMenuBarWindow();
 }
 
-void Window::WidgetCloseRequested() {
+bool Window::WidgetCloseRequested() {
     RequireMainThread();
+    if (RefusesCloseRequest()) return false;
     Ref<Window> keepAlive = RefTo(this);
     if (!closed_) DeliverEvent([this] { Close(); });
+    return true;
 }
+
+bool Window::RefusesCloseRequest() const { return frame_ != 2 && !closeButton_; }
 
 bool Window::WidgetMousePressed(int x, int y) {
     RequireMainThread();

@@ -115,9 +115,14 @@ public:
     std::map<std::string, Value>& Codes() { RequireMainThread(); return codes_; }
 
     // The widget's events, forwarded to the window and delivered to its
-    // handlers like every event of the loop. True when a handler claimed it.
-    void WidgetCloseRequested();
+    // handlers like every event of the loop. True when a handler claimed it;
+    // for the close request, when the window took it and closed.
+    bool WidgetCloseRequested();
     bool WidgetMousePressed(int x, int y);
+    // A title bar without a close box: the window manager's close request
+    // (Alt+F4, a taskbar's "Close") is refused, and only the window's own
+    // ways out close it. A plain box (Frame 2) has no title bar to ask for it.
+    bool RefusesCloseRequest() const;
     bool WidgetKeyPressed(const String& key, int qtKey);
 
     // A modal dialog that is built and waits for its first show.

@@ -233,6 +233,7 @@ TEST_F(StartupRun, TheMainWindowShowsTheMenuBarAboveItsUncoveredContent) {
 TEST_F(StartupRun, ClosingTheMainWindowOrChoosingQuitEndsTheRunWithCodeZero) {
     const std::pair<const char*, std::function<void()>> ways[] = {
         {"the window's close box", [] { OpenMainWindow()->Widget()->close(); }},
+        {"the window manager's close request", [] { RequestClose(OpenMainWindow()->Widget()); }},
         {"File > Quit", [] { GetAppMenueInstance()->Child("FileMenu")->Child("FileQuit")->QtAction()->trigger(); }},
     };
     for (const auto& [way, quit] : ways) {

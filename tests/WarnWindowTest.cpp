@@ -189,6 +189,42 @@ TEST_F(WarnDialog, OnlyEscapeOfAllKeysClosesItAndNoKeyIsClaimed) {
     EXPECT_EQ(WarnResult, -1);
 }
 
+TEST_F(WarnDialog, TheWindowManagersCloseRequestLeavesItUpWhileItsButtonAndEscapeStillCloseIt) {
+    // 0: Escape after the request; 1: "OK".
+    for (const int answer : {1, 0}) {
+        SCOPED_TRACE(answer);
+        bool upAfterRequest = false;
+        int32_t resultAfterRequest = 0;
+        answers_.answer = -1;
+        answers_.onShown = [&](WarnWindow& w) {
+            RequestClose(w.Widget());
+            QCoreApplication::processEvents();
+            upAfterRequest = w.IsOpen() && w.Widget()->isVisible() && QApplication::activeModalWidget() == w.Widget();
+            resultAfterRequest = WarnResult;
+            if (answer == 0) QTest::keyClick(w.Widget(), Qt::Key_Escape);
+            else ::Click(w, w.Do1Btn());
+        };
+        Show("Conversion done.");
+        EXPECT_TRUE(upAfterRequest);
+        EXPECT_EQ(resultAfterRequest, -1);
+        EXPECT_EQ(WarnResult, answer == 0 ? -1 : 1);
+    }
+    // The program's own Close still closes it.
+    Ref<WarnWindow> w = GetWarnWindowInstance();
+    w->Close();
+    EXPECT_TRUE(RuntimeGetImplicitWindow("WarnWindow.WarnWindow").IsNil());
+}
+
+TEST_F(WarnDialog, TheMainAndAboutWindowsStillCloseAtTheRequest) {
+    Click(window_->AboutBtn());
+    Ref<Window> about = RuntimeGetImplicitWindow("AboutWindow.AboutWindow");
+    ASSERT_FALSE(about.IsNil());
+    RequestClose(about->Widget());
+    EXPECT_FALSE(about->IsOpen());
+    RequestClose(window_->Widget());
+    EXPECT_FALSE(window_->IsOpen());
+}
+
 TEST_F(WarnDialog, TitleIsTheNameBeforeItsFirstDotAndTheShortVersion) {
     const std::string project = QUELMAR_PROJECT_VERSION;
     const std::string shortVersion = project.substr(0, project.rfind('.'));
