@@ -13,6 +13,7 @@
 #include <chrono>
 
 #include "framework/Application.h"
+#include "framework/CallTrace.h"
 #include "framework/Control.h"
 #include "framework/EventDispatch.h"
 #include "framework/Keyboard.h"
@@ -227,10 +228,16 @@ void Window::Constructor() {
             if (frame_ == 1) AwaitShow();
             else ShowWidget();
         }
-        if (!closed_) RaiseEvent("Open");
+        if (!closed_) {
+            TraceCall("Window.Open", Class() ? Class()->name : std::string());
+            RaiseEvent("Open");
+        }
     } catch (...) {
         constructing_ = false;
-        Close();  // a window that failed to build is not left open
+        // A window that failed to build is not left open. Nor was it one to
+        // quit from: its failure goes to the code that built it, which says so.
+        failedWhileBuilt_ = true;
+        Close();
         throw;
     }
 }

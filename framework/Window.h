@@ -144,7 +144,8 @@ private:
     // A modal dialog waits for its show; meanwhile the windows before it take no input.
     void AwaitShow();
     void CentreOverMainWindow();
-    // Closing the last window with the menu bar quits: no other way to quit is left.
+    // Closing the last window with the menu bar quits: no other way to quit is
+    // left. Not for a window that failed while it was built.
     void QuitIfLastMenuBarWindow();
 
     QPointer<QWidget> widget_;
@@ -162,6 +163,7 @@ private:
     bool closed_ = false;
     bool visible_ = true;
     bool constructing_ = false;  // shown only once built
+    bool failedWhileBuilt_ = false;
     bool awaitsShow_ = false;    // a modal dialog, built and not yet shown
     int builtAtHandlerDepth_ = 0;  // while it awaits its show (EventDispatch.h)
     bool hasBackColor_ = false;
@@ -175,6 +177,11 @@ private:
 const std::vector<Ref<Window>>& OpenWindows();
 // Closes every open window; RuntimeExit does so while Qt and the class registry still stand.
 void CloseOpenWindows();
+// Where the platform has no global menu bar, the user quits from a window
+// that shows the bar (its File menu, its close box). With none open, nothing
+// is left to quit from: the run ends, as a failed one (exit code 1). Nothing
+// while the event loop does not run or a quit is pending.
+void EndRunIfNoWindowToQuitFrom();
 // The open window of the class of that name, or Nil.
 Ref<Window> RuntimeGetImplicitWindow(const std::string& className);
 // Shows, modally, each dialog that a handler which has returned built and

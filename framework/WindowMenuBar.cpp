@@ -11,6 +11,9 @@
 namespace fw {
 
 namespace {
+// The code of a run that failed, as RuntimeExit gives it.
+constexpr int32_t kFailedRunExitCode = 1;
+
 // Keeps a bar across the full width of its window, whatever resizes it.
 class SpanWidth : public QObject {
 public:
@@ -57,10 +60,17 @@ void Window::AttachMenuBar(const Ref<MenuBar>& bar) {
 }
 
 void Window::QuitIfLastMenuBarWindow() {
-    if (!menuBar_ || !EventLoopRunning() || QuitRequested()) return;
+    if (!menuBar_ || failedWhileBuilt_ || !EventLoopRunning() || QuitRequested()) return;
     for (const Ref<Window>& other : OpenWindows())
         if (other->menuBar_) return;
     QuitApplication(0);
+}
+
+void EndRunIfNoWindowToQuitFrom() {
+    if (PlatformHasGlobalMenuBar() || !EventLoopRunning() || QuitRequested()) return;
+    for (const Ref<Window>& window : OpenWindows())
+        if (window->ShowsMenuBar()) return;
+    QuitApplication(kFailedRunExitCode);
 }
 
 }  // namespace fw
