@@ -119,11 +119,11 @@ public:
     // for the close request, when the window took it and closed.
     bool WidgetCloseRequested();
     bool WidgetMousePressed(int x, int y);
+    bool WidgetKeyPressed(const String& key, int qtKey);
     // A title bar without a close box: the window manager's close request
     // (Alt+F4, a taskbar's "Close") is refused, and only the window's own
     // ways out close it. A plain box (Frame 2) has no title bar to ask for it.
     bool RefusesCloseRequest() const;
-    bool WidgetKeyPressed(const String& key, int qtKey);
 
     // A modal dialog that is built and waits for its first show.
     bool AwaitsShow() const { RequireMainThread(); return awaitsShow_; }
@@ -163,7 +163,7 @@ private:
     bool closed_ = false;
     bool visible_ = true;
     bool constructing_ = false;  // shown only once built
-    bool failedWhileBuilt_ = false;
+    bool failedWhileBuilt_ = false;  // its Constructor raised: its close quits nothing
     bool awaitsShow_ = false;    // a modal dialog, built and not yet shown
     int builtAtHandlerDepth_ = 0;  // while it awaits its show (EventDispatch.h)
     bool hasBackColor_ = false;

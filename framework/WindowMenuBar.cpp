@@ -1,5 +1,6 @@
 // The application's menu bar inside a window, where the platform has no
-// global one, and the quit when the last window that shows it closes.
+// global one, the quit when the last window that shows it closes, and the end
+// of a run that has no window left to quit from.
 #include <QEvent>
 #include <QMenuBar>
 
