@@ -31,7 +31,12 @@ Ref<App> GetAppInstance() { return RuntimeCheckCastTo<App>(getAppObject(), GetAp
 void App::Event_Open() { InitializeApplication(); }
 
 void App::InitializeApplication() {
-    WithCatchAll("Exception in InitApp", [] { GetMainWindowInstance()->Show(); });
+    const bool shown = WithCatchAll("Exception in InitApp", [] {
+        GetMainWindowInstance()->Show();
+        return true;
+    });
+    // Said why; where no window is left to quit from, the run ends as failed.
+    if (!shown) EndRunIfNoWindowToQuitFrom();
 }
 
 void App::Constructor() {}

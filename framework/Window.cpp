@@ -13,6 +13,7 @@
 #include <chrono>
 
 #include "framework/Application.h"
+#include "framework/CallTrace.h"
 #include "framework/Control.h"
 #include "framework/EventDispatch.h"
 #include "framework/Keyboard.h"
@@ -65,8 +66,9 @@ protected:
     }
 
     void closeEvent(QCloseEvent* event) override {
+        Window* owner = owner_.load();
+        if (owner && !owner->WidgetCloseRequested()) return event->ignore();
         event->accept();
-        if (Window* owner = owner_.load()) owner->WidgetCloseRequested();
     }
     void mousePressEvent(QMouseEvent* event) override {
         Window* owner = owner_.load();
@@ -226,10 +228,16 @@ void Window::Constructor() {
             if (frame_ == 1) AwaitShow();
             else ShowWidget();
         }
-        if (!closed_) RaiseEvent("Open");
+        if (!closed_) {
+            TraceCall("Window.Open", Class() ? Class()->name : std::string());
+            RaiseEvent("Open");
+        }
     } catch (...) {
         constructing_ = false;
-        Close();  // a window that failed to build is not left open
+        // A window that failed to build is not left open. Nor was it one to
+        // quit from: its failure goes to the code that built it, which says so.
+        failedWhileBuilt_ = true;
+        Close();
         throw;
     }
 }
@@ -311,11 +319,15 @@ void Window::Close() {
     QuitIfLastMenuBarWindow();
 }
 
-void Window::WidgetCloseRequested() {
+bool Window::WidgetCloseRequested() {
     RequireMainThread();
+    if (RefusesCloseRequest()) return false;
     Ref<Window> keepAlive = RefTo(this);
     if (!closed_) DeliverEvent([this] { Close(); });
+    return true;
 }
+
+bool Window::RefusesCloseRequest() const { return frame_ != 2 && !closeButton_; }
 
 bool Window::WidgetMousePressed(int x, int y) {
     RequireMainThread();

@@ -115,10 +115,15 @@ public:
     std::map<std::string, Value>& Codes() { RequireMainThread(); return codes_; }
 
     // The widget's events, forwarded to the window and delivered to its
-    // handlers like every event of the loop. True when a handler claimed it.
-    void WidgetCloseRequested();
+    // handlers like every event of the loop. True when a handler claimed it;
+    // for the close request, when the window took it and closed.
+    bool WidgetCloseRequested();
     bool WidgetMousePressed(int x, int y);
     bool WidgetKeyPressed(const String& key, int qtKey);
+    // A title bar without a close box: the window manager's close request
+    // (Alt+F4, a taskbar's "Close") is refused, and only the window's own
+    // ways out close it. A plain box (Frame 2) has no title bar to ask for it.
+    bool RefusesCloseRequest() const;
 
     // A modal dialog that is built and waits for its first show.
     bool AwaitsShow() const { RequireMainThread(); return awaitsShow_; }
@@ -139,7 +144,8 @@ private:
     // A modal dialog waits for its show; meanwhile the windows before it take no input.
     void AwaitShow();
     void CentreOverMainWindow();
-    // Closing the last window with the menu bar quits: no other way to quit is left.
+    // Closing the last window with the menu bar quits: no other way to quit is
+    // left. Not for a window that failed while it was built.
     void QuitIfLastMenuBarWindow();
 
     QPointer<QWidget> widget_;
@@ -157,6 +163,7 @@ private:
     bool closed_ = false;
     bool visible_ = true;
     bool constructing_ = false;  // shown only once built
+    bool failedWhileBuilt_ = false;  // its Constructor raised: its close quits nothing
     bool awaitsShow_ = false;    // a modal dialog, built and not yet shown
     int builtAtHandlerDepth_ = 0;  // while it awaits its show (EventDispatch.h)
     bool hasBackColor_ = false;
@@ -170,6 +177,11 @@ private:
 const std::vector<Ref<Window>>& OpenWindows();
 // Closes every open window; RuntimeExit does so while Qt and the class registry still stand.
 void CloseOpenWindows();
+// Where the platform has no global menu bar, the user quits from a window
+// that shows the bar (its File menu, its close box). With none open, nothing
+// is left to quit from: the run ends, as a failed one (exit code 1). Nothing
+// while the event loop does not run or a quit is pending.
+void EndRunIfNoWindowToQuitFrom();
 // The open window of the class of that name, or Nil.
 Ref<Window> RuntimeGetImplicitWindow(const std::string& className);
 // Shows, modally, each dialog that a handler which has returned built and

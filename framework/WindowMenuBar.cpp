@@ -1,5 +1,6 @@
 // The application's menu bar inside a window, where the platform has no
-// global one, and the quit when the last window that shows it closes.
+// global one, the quit when the last window that shows it closes, and the end
+// of a run that has no window left to quit from.
 #include <QEvent>
 #include <QMenuBar>
 
@@ -11,6 +12,9 @@
 namespace fw {
 
 namespace {
+// The code of a run that failed, as RuntimeExit gives it.
+constexpr int32_t kFailedRunExitCode = 1;
+
 // Keeps a bar across the full width of its window, whatever resizes it.
 class SpanWidth : public QObject {
 public:
@@ -57,10 +61,17 @@ void Window::AttachMenuBar(const Ref<MenuBar>& bar) {
 }
 
 void Window::QuitIfLastMenuBarWindow() {
-    if (!menuBar_ || !EventLoopRunning() || QuitRequested()) return;
+    if (!menuBar_ || failedWhileBuilt_ || !EventLoopRunning() || QuitRequested()) return;
     for (const Ref<Window>& other : OpenWindows())
         if (other->menuBar_) return;
     QuitApplication(0);
+}
+
+void EndRunIfNoWindowToQuitFrom() {
+    if (PlatformHasGlobalMenuBar() || !EventLoopRunning() || QuitRequested()) return;
+    for (const Ref<Window>& window : OpenWindows())
+        if (window->ShowsMenuBar()) return;
+    QuitApplication(kFailedRunExitCode);
 }
 
 }  // namespace fw

@@ -9,6 +9,8 @@
 #include "AsUnprivilegedUser.h"
 #include "EmlxReader.h"
 #include "MainWindowAccess.h"
+#include "StandardError.h"
+#include "framework/EventDispatch.h"
 #include "windows/AboutWindow.h"
 
 using namespace fw;
@@ -199,9 +201,11 @@ TEST_F(MainWindowFlow, EachCatchAllShowsTheTextOfItsPlaceAndWhatWasDoneStays) {
     Write("Mail/x.eml", Message("x"));
     Choose(Chooser::SourceFolder, "Mail");
     Choose(Chooser::SourceFile, "Mail/x.eml");
-    // A file that exists but lies in no folder.
+    // A file that exists but lies in no folder. The alert keeps its text; the
+    // reason goes to standard error beside it, once.
     dialogs_->files.push_back(FolderItemFromPath("/"));
-    Click(window_->SourceFileSelectBtn());
+    EXPECT_EQ(ProgramLinesOnStderr([&] { Click(window_->SourceFileSelectBtn()); }),
+              Strings{"Quelmar: Exception in SoruceFileSelectBtn: NilObjectException"});
     EXPECT_EQ(dialogs_->Prompts(), Strings{"Exception in SoruceFileSelectBtn"});
     EXPECT_EQ(Choice(Chooser::SourceFile), Chosen("Mail/x.eml"));
 
@@ -227,11 +231,67 @@ TEST_F(MainWindowFlow, EachCatchAllShowsTheTextOfItsPlaceAndWhatWasDoneStays) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         dialogs_->alerts.clear();
-        c.act();
+        EXPECT_EQ(ProgramLinesOnStderr(c.act), Strings{"Quelmar: " + std::string(c.text) + ": NilObjectException"});
         EXPECT_EQ(dialogs_->Prompts(), Strings{c.text});
     }
     EXPECT_TRUE(ReadEmlx(Path("Mail/x.emlx")).error.empty()) << "the conversion before the failure stays done";
     EXPECT_TRUE(answers_.shown.empty());
+}
+
+TEST_F(MainWindowFlow, EachFieldsTextChangeRunsTheEnablingRule) {
+    Write("Mail/x.eml", Message("x"));
+    Write("Inbox/a.eml", Message("a"));
+    fs::create_directories(Path("Out"));
+    // Each property set without its chooser, so only the field's TextChange can
+    // bring the buttons in step: Convert, Batch Convert, then the three "Select...".
+    const struct {
+        const char* field;
+        std::function<void()> choose;
+        Ref<TextField> (MainWindow::*fieldOf)();
+        std::vector<bool> enabled;
+    } cases[] = {
+        {"SourceFileField", [&] { window_->SourceFile = Item("Mail/x.eml"); }, &MainWindow::SourceFileField,
+         {true, false, true, false, true}},
+        {"SourceDirectoryField", [&] { MainWindowTestAccess::SourceFolder(*window_) = Item("Inbox"); },
+         &MainWindow::SourceDirectoryField, {true, false, true, true, true}},
+        {"TargetDirectoryField", [&] { MainWindowTestAccess::TargetFolder(*window_) = Item("Out"); },
+         &MainWindow::TargetDirectoryField, {true, true, true, true, true}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        const std::vector<bool> before = Enabled();
+        c.choose();
+        EXPECT_EQ(Enabled(), before);
+        ((*window_).*c.fieldOf)()->SetText("a path");
+        EXPECT_EQ(Enabled(), c.enabled);
+    }
+}
+
+TEST_F(MainWindowFlow, AnExceptionThatEscapesAHandlerIsShownAndTheNextBatchRunGoesAhead) {
+    ChooseInboxAndOut();
+    SetBoxes(true, true);
+    const std::pair<std::string, std::string> sourceBefore = Choice(Chooser::SourceFolder);
+    // The source-folder chooser has no catch-all: its dialog fails.
+    dialogs_->onChooser = [] { throw IOException("no dialog"); };
+    EXPECT_EQ(ProgramLinesOnStderr([&] { Click(window_->SourceDirSelectBtn()); }),
+              Strings{"Quelmar: unhandled exception: no dialog"});
+    dialogs_->onChooser = nullptr;
+    ASSERT_EQ(dialogs_->alerts.size(), 1u);
+    EXPECT_EQ(dialogs_->alerts[0].prompt, "no dialog");
+    EXPECT_EQ(dialogs_->alerts[0].title, "Unhandled exception");
+    EXPECT_EQ(Choice(Chooser::SourceFolder), sourceBefore);
+
+    // Nor has "Batch Convert": without an application object its note cannot come up.
+    dialogs_->alerts.clear();
+    RuntimeRegisterAppObject(Nil);
+    Click(window_->ConvertBatchBtn());
+    EXPECT_EQ(dialogs_->Prompts(), Strings{"NilObjectException"});
+    EXPECT_EQ(Outputs(), Strings{});
+    RuntimeRegisterAppObject(New<Application>());
+    Click(window_->ConvertBatchBtn());
+    EXPECT_EQ(answers_.Messages(), (Strings{kNote, kDone})) << "the failed run is still taken for running";
+    EXPECT_EQ(Outputs().size(), 2u);
+    (void)TakeEscapedException();
 }
 
 TEST_F(MainWindowFlow, TheUncalledTargetChooserTestsOnlyWritability) {

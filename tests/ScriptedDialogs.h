@@ -22,9 +22,13 @@ public:
         if (onAlert) onAlert(alerts.back());
         return 1;
     }
-    fw::Ref<fw::FolderItem> SelectFolder(const fw::String&) override { return Next(folders); }
+    fw::Ref<fw::FolderItem> SelectFolder(const fw::String&) override {
+        if (onChooser) onChooser();
+        return Next(folders);
+    }
     fw::Ref<fw::FolderItem> GetOpenFolderItem(const fw::String& filter) override {
         filters.push_back(filter.ToUTF8());
+        if (onChooser) onChooser();
         return Next(files);
     }
     void Beep() override { ++beeps; }
@@ -40,6 +44,7 @@ public:
     std::deque<fw::Ref<fw::FolderItem>> folders;  // answers of the choose-folder dialog (Nil: cancel)
     std::deque<fw::Ref<fw::FolderItem>> files;    // answers of the open-file dialog
     std::function<void(const RecordedAlert&)> onAlert;
+    std::function<void()> onChooser;  // runs as a chooser opens; raising makes the dialog fail
     std::atomic<int> beeps{0};
 
 private:

@@ -19,12 +19,14 @@
 
 #include "CallRecorder.h"
 #include "ScriptedDialogs.h"
+#include "StandardError.h"
 #include "app/App.h"
 #include "app/AppMenue.h"
 #include "app/DocumentType.h"
 #include "app/Startup.h"
 #include "framework/Application.h"
 #include "framework/EventDispatch.h"
+#include "framework/Menu.h"
 #include "framework/Window.h"
 #include "windows/AboutWindow.h"
 #include "windows/MainWindow.h"
@@ -161,19 +163,45 @@ TEST_F(StartupRun, AFailureWhileTheDocumentTypeIsMadeEndsTheRunWithoutTheApplica
     EXPECT_TRUE(OpenWindows().empty());
 }
 
-TEST_F(StartupRun, AMainWindowThatCannotBeBuiltShowsExceptionInInitAppOnceAndTheLoopGoesOn) {
-    Fail("RuntimeNewObject", "MainWindow.MainWindow");
-    bool stillRunning = false;
-    const int32_t exitCode = Run([&] {
-        QTimer::singleShot(50, [&] {
-            stillRunning = EventLoopRunning();
-            QuitApplication(0);
+TEST_F(StartupRun, AMainWindowThatFailsIsReportedAndWithNoWindowToQuitFromTheRunEndsAsFailed) {
+    const struct {
+        const char* what;
+        const char* operation;
+    } failures[] = {
+        {"the window cannot be made", "RuntimeNewObject"},
+        {"its Open, with the menu bar on it", "Window.Open"},
+    };
+    for (const auto& failure : failures) {
+        SCOPED_TRACE(failure.what);
+        dialogs_->alerts.clear();
+        recorder_.calls.clear();
+        Fail(failure.operation, "MainWindow.MainWindow");
+        bool stillRunning = false;
+        int32_t exitCode = -1;
+        const std::vector<std::string> reasons = ProgramLinesOnStderr([&] {
+            exitCode = Run([&] {
+                QTimer::singleShot(50, [&] {
+                    stillRunning = EventLoopRunning();
+                    QuitApplication(0);
+                });
+            });
         });
-    });
-    EXPECT_EQ(exitCode, 0);
-    EXPECT_TRUE(stillRunning);
-    EXPECT_EQ(dialogs_->Prompts(), std::vector<std::string>{"Exception in InitApp"});
-    EXPECT_FALSE(recorder_.Saw("RuntimeUnhandledException made to fail: RuntimeNewObject"));
+        // The alert, with its text as it stands, and the reason beside it.
+        EXPECT_EQ(dialogs_->Prompts(), std::vector<std::string>{"Exception in InitApp"});
+        EXPECT_EQ(reasons, std::vector<std::string>{"Quelmar: Exception in InitApp: made to fail: " +
+                                                    std::string(failure.operation)});
+        EXPECT_FALSE(recorder_.Saw("RuntimeUnhandledException made to fail: " + std::string(failure.operation)));
+        if (PlatformHasGlobalMenuBar()) {
+            // The application goes on, its menu bar still there to quit from.
+            EXPECT_TRUE(stillRunning);
+            EXPECT_EQ(exitCode, 0);
+        } else {
+            // Nothing is left to quit from: once the alert is answered, the run ends as failed.
+            EXPECT_FALSE(stillRunning);
+            EXPECT_NE(exitCode, 0);
+            EXPECT_NE(exitCode, kWatchdogExitCode);
+        }
+    }
 }
 
 TEST_F(StartupRun, OpenDocumentAndNewDocumentRunNoCodeOfTheProgram) {
@@ -233,6 +261,7 @@ TEST_F(StartupRun, TheMainWindowShowsTheMenuBarAboveItsUncoveredContent) {
 TEST_F(StartupRun, ClosingTheMainWindowOrChoosingQuitEndsTheRunWithCodeZero) {
     const std::pair<const char*, std::function<void()>> ways[] = {
         {"the window's close box", [] { OpenMainWindow()->Widget()->close(); }},
+        {"the window manager's close request", [] { RequestClose(OpenMainWindow()->Widget()); }},
         {"File > Quit", [] { GetAppMenueInstance()->Child("FileMenu")->Child("FileQuit")->QtAction()->trigger(); }},
     };
     for (const auto& [way, quit] : ways) {

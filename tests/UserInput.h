@@ -4,10 +4,12 @@
 // Include this before anything else that includes QTest.
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QApplication>
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,6 +26,13 @@ inline void Click(fw::Window& window, const fw::Ref<fw::RectControl>& control) {
         panel->SetValue(control->TabPanelIndex() - 1);
     }
     QTest::mouseClick(control->Widget(), Qt::LeftButton);
+}
+
+// What the window manager's close request (WM_DELETE_WINDOW: the close box,
+// Alt+F4) becomes: a close event to the window, as the platform sends it.
+inline void RequestClose(QWidget* window) {
+    QCloseEvent request;
+    QCoreApplication::sendEvent(window->windowHandle(), &request);
 }
 
 // Runs `action` as soon as the event loop runs again, e.g. inside a modal show.

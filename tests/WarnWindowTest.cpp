@@ -3,6 +3,7 @@
 #include "ProgramFixture.h"
 
 #include "PlacedApplication.h"
+#include "StandardError.h"
 
 #include <QLabel>
 #include <thread>
@@ -123,7 +124,10 @@ TEST_F(WarnDialog, AtItsMinimumHeightTheLabelAndButtonsFollowTheBottomEdge) {
 
 TEST_F(WarnDialog, AFailingHeightRuleIsReportedAndCountsNothing) {
     Ref<WarnWindow> w = GetWarnWindowInstance();
-    EXPECT_EQ(WarnWindowTestAccess::GetTextHeight(*w, "some text", 18, 0), 0);
+    int32_t height = -1;
+    EXPECT_EQ(ProgramLinesOnStderr([&] { height = WarnWindowTestAccess::GetTextHeight(*w, "some text", 18, 0); }),
+              std::vector<std::string>{"Quelmar: EXception in String_GetTextHeight: rows of 0"});
+    EXPECT_EQ(height, 0);
     EXPECT_EQ(dialogs_->Prompts(), std::vector<std::string>{"EXception in String_GetTextHeight"});
     w->Close();
 }
@@ -132,7 +136,8 @@ TEST_F(WarnDialog, AFailureInsideInitWindowIsReportedAndWhatWasDoneStays) {
     WarnResult = 7;
     // Never constructed, so it has no controls: the message has nowhere to go.
     Ref<WarnWindow> bare = DynamicCast<WarnWindow>(RuntimeNewObject(GetWarnWindowClass()));
-    bare->InitWindow(1, "Conversion done.", "OK", "", "");
+    EXPECT_EQ(ProgramLinesOnStderr([&] { bare->InitWindow(1, "Conversion done.", "OK", "", ""); }),
+              std::vector<std::string>{"Quelmar: Exception in WarnWin: InitWindow: NilObjectException"});
     EXPECT_EQ(dialogs_->Prompts(), std::vector<std::string>{"Exception in WarnWin: InitWindow"});
     EXPECT_EQ(WarnResult, -1);
     EXPECT_EQ(bare->Height(), bare->MinHeight());  // the height was set before
@@ -182,6 +187,42 @@ TEST_F(WarnDialog, OnlyEscapeOfAllKeysClosesItAndNoKeyIsClaimed) {
     };
     Show("Conversion done.");
     EXPECT_EQ(WarnResult, -1);
+}
+
+TEST_F(WarnDialog, TheWindowManagersCloseRequestLeavesItUpWhileItsButtonAndEscapeStillCloseIt) {
+    // 0: Escape after the request; 1: "OK".
+    for (const int answer : {1, 0}) {
+        SCOPED_TRACE(answer);
+        bool upAfterRequest = false;
+        int32_t resultAfterRequest = 0;
+        answers_.answer = -1;
+        answers_.onShown = [&](WarnWindow& w) {
+            RequestClose(w.Widget());
+            QCoreApplication::processEvents();
+            upAfterRequest = w.IsOpen() && w.Widget()->isVisible() && QApplication::activeModalWidget() == w.Widget();
+            resultAfterRequest = WarnResult;
+            if (answer == 0) QTest::keyClick(w.Widget(), Qt::Key_Escape);
+            else ::Click(w, w.Do1Btn());
+        };
+        Show("Conversion done.");
+        EXPECT_TRUE(upAfterRequest);
+        EXPECT_EQ(resultAfterRequest, -1);
+        EXPECT_EQ(WarnResult, answer == 0 ? -1 : 1);
+    }
+    // The program's own Close still closes it.
+    Ref<WarnWindow> w = GetWarnWindowInstance();
+    w->Close();
+    EXPECT_TRUE(RuntimeGetImplicitWindow("WarnWindow.WarnWindow").IsNil());
+}
+
+TEST_F(WarnDialog, TheMainAndAboutWindowsStillCloseAtTheRequest) {
+    Click(window_->AboutBtn());
+    Ref<Window> about = RuntimeGetImplicitWindow("AboutWindow.AboutWindow");
+    ASSERT_FALSE(about.IsNil());
+    RequestClose(about->Widget());
+    EXPECT_FALSE(about->IsOpen());
+    RequestClose(window_->Widget());
+    EXPECT_FALSE(window_->IsOpen());
 }
 
 TEST_F(WarnDialog, TitleIsTheNameBeforeItsFirstDotAndTheShortVersion) {

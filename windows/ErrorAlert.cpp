@@ -1,6 +1,10 @@
 #include "windows/ErrorAlert.h"
 
+#include <cstdio>
+#include <exception>
+
 #include "framework/Dialogs.h"
+#include "framework/UnhandledException.h"
 
 void Msg_ShowError(const fw::String& Message) {
     try {
@@ -8,4 +12,11 @@ void Msg_ShowError(const fw::String& Message) {
     } catch (...) {
         fw::RuntimeBeep();
     }
+}
+
+void ShowCaughtException(const fw::String& text) {
+    const std::string reason = fw::ExceptionMessage(std::current_exception()).ToUTF8();
+    std::fprintf(stderr, "Quelmar: %s: %s\n", text.ToUTF8().c_str(), reason.c_str());
+    std::fflush(stderr);
+    Msg_ShowError(text);
 }

@@ -5,14 +5,19 @@
 // button and no title. When the alert cannot be shown, a beep instead.
 void Msg_ShowError(const fw::String& Message);
 
-// A member's catch-all: runs the body; on any exception shows the member's
-// text through Msg_ShowError and returns the result type's default.
+// Inside a catch-all: writes the member's text and the caught exception's own
+// text to standard error, so that the reason of the alert can be found, then
+// shows the text, unchanged, through Msg_ShowError.
+void ShowCaughtException(const fw::String& text);
+
+// A member's catch-all: runs the body; on any exception reports it with the
+// member's text (ShowCaughtException) and returns the result type's default.
 template <class Body>
 auto WithCatchAll(const fw::String& text, Body&& body) -> decltype(body()) {
     try {
         return body();
     } catch (...) {
-        Msg_ShowError(text);
+        ShowCaughtException(text);
         return decltype(body())();
     }
 }

@@ -379,6 +379,35 @@ def scenario_close_main_window(quelmar, files):
     expect(code == 0, "closing the main window ended the program with %d" % code)
 
 
+def scenario_warning_refuses_close_request(quelmar, files):
+    """The warning dialog has no close box: the window manager's close request
+    (Alt+F4, WM_DELETE_WINDOW) leaves it up; Escape and "OK" close it."""
+    source = os.path.join(files, "Letters", "notes.oml")
+    write(source, message_text("Notes"))
+    refused = "This is not the right type of file. Please convert eml-files."
+    for way_out in ("Escape", "OK"):
+        quelmar.session.click(quelmar.button("Select..."))
+        dialog = quelmar.session.wait_for_shown("Open")
+        quelmar.session.click(quelmar.session.control(dialog, "text", "File name:"))
+        quelmar.session.type(source)
+        quelmar.session.key("Return")
+        warning = quelmar.expect_warning(refused)
+        x_window = quelmar.session.wait_for_window(quelmar.warning_title)
+        x_window.close()
+        time.sleep(1.0)  # what the request would have done by now
+        expect(warning.has("showing") and x_window.id in quelmar.session.visible_windows(),
+               "the close request closed the warning dialog")
+        quelmar.screenshot("warning-after-close-request-then-" + way_out)
+        if way_out == "Escape":
+            quelmar.session.key("Escape")
+            quelmar.session.wait_hidden(warning)
+        else:
+            quelmar.dismiss(warning)
+    expect(quelmar.field_texts() == [""], "the refused file was taken: %r" % quelmar.field_texts())
+    quelmar.window.close()
+    expect(quelmar.session.wait_exit() == 0, "closing the main window did not end the program with 0")
+
+
 SCENARIOS = {
     "single-file-conversion": scenario_single_file_conversion,
     "batch-conversion": scenario_batch_conversion,
@@ -388,6 +417,7 @@ SCENARIOS = {
     "file-quit": scenario_file_quit,
     "keyboard-quit": scenario_keyboard_quit,
     "close-main-window": scenario_close_main_window,
+    "warning-refuses-close-request": scenario_warning_refuses_close_request,
 }
 
 

@@ -175,7 +175,8 @@ class Session:
     def wait_for_window(self, title, timeout=WINDOW_TIMEOUT):
         """The mapped X window whose title is exactly `title`."""
         def find():
-            out = self.xdotool("search", "--onlyvisible", "--pid", self.process.pid,
+            # --all: xdotool's default takes a window that meets any one of the conditions.
+            out = self.xdotool("search", "--all", "--onlyvisible", "--pid", self.process.pid,
                                "--name", "^%s$" % re.escape(title), check=False)
             ids = [int(w) for w in out.split()]
             return Window(self, ids[0]) if ids else None
