@@ -5,9 +5,11 @@
 #include "BatchTreeFixture.h"
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 
 #include "engine/ReadAhead.h"
 #include "framework/FolderHandle.h"
@@ -52,7 +54,7 @@ TEST_F(ReadAhead, AKilledRunLeavesAtMostOneHiddenFileWhereFilesCannotGoWithoutAN
     // Where every output is made under a hidden name, as on macOS, a crash
     // leaves what is under one for good: no more than one thread leaves.
     const std::string body(20000, 'b');
-    for (int i = 0; i < 1500; ++i) Write("Inbox/m" + std::to_string(1000 + i) + ".eml", Message(std::to_string(i)) + body);
+    for (int i = 0; i < 600; ++i) Write("Inbox/m" + std::to_string(1000 + i) + ".eml", Message(std::to_string(i)) + body);
     window_->Widget()->hide();  // painting needs threads that a forked child does not have
     QCoreApplication::processEvents();
     const pid_t child = ::fork();
@@ -63,6 +65,8 @@ TEST_F(ReadAhead, AKilledRunLeavesAtMostOneHiddenFileWhereFilesCannotGoWithoutAN
             return false;
         });
         fw::SetWorkerThreads(3);
+        // A slow disk: the run is surely under way when it is killed.
+        onCreate_ = [](const std::string&) { std::this_thread::sleep_for(std::chrono::milliseconds(2)); };
         Run("Inbox", Layout::Mirror);
         ::_exit(0);
     }
