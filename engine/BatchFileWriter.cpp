@@ -3,6 +3,7 @@
 #include "engine/EmlxFile.h"
 #include "engine/EngineAlerts.h"
 #include "engine/FailureReport.h"
+#include "engine/ReadAhead.h"
 #include "windows/MainWindow.h"
 
 using namespace fw;
@@ -46,26 +47,28 @@ void MainWindow::WriteBatchOutput(const FolderItem& source, const FolderItem& de
 }
 
 void MainWindow::p_ConvertFile(Ref<FolderItem> source, Ref<FolderItem> destination) {
-    ConvertBatchFile(source, destination, std::nullopt, false);
+    ConvertBatchFile(source, destination, AheadWork(), false);
 }
 
-// The batch writer, given the output when it was read and written ahead.
-bool MainWindow::ConvertBatchFile(const Ref<FolderItem>& source, const Ref<FolderItem>& destination,
-                                  std::optional<PendingEmlx> written, bool mayGiveBack) {
-    bool writing = false;
+// The batch writer, given what was done ahead of the file: its output
+// written, or its draft.
+MainWindow::BatchFileDone MainWindow::ConvertBatchFile(const Ref<FolderItem>& source, const Ref<FolderItem>& destination,
+                                                       AheadWork ahead, bool mayGiveBack) {
+    bool placed = false;
     try {
+        std::optional<PendingEmlx> written = std::move(ahead.written);
         if (!written) {
-            EmlxDraft draft = ReadEmlxDraft(*source, [this](const String& header) { return p_GetPList(header); });
-            writing = true;
+            EmlxDraft draft = ahead.draft ? std::move(*ahead.draft)
+                                          : ReadEmlxDraft(*source, [this](const String& header) { return p_GetPList(header); });
             written = WriteEmlxPending(destination->Child(EmlxFileName(source->Name())), draft);
         }
-        writing = true;
         PlaceBatchOutput(*source, *written);
-        writing = false;
+        placed = true;  // from here on, a failure is not undone by doing the file again
         StepBatchProgress();
     } catch (...) {
-        if (writing && mayGiveBack) return false;
+        if (mayGiveBack && !placed) return BatchFileDone::GivenBack;
         AlertCaughtFailure(kAlertConvertFile);
+        return BatchFileDone::Alerted;
     }
-    return true;
+    return BatchFileDone::Converted;
 }

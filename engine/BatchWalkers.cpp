@@ -91,49 +91,6 @@ private:
 };
 }  // namespace
 
-// The workers that read ahead, when the layer allows them; started once per
-// window (and again in a forked child, which has not got the threads, or
-// when the number allowed has changed). None once a run goes on alone.
-ReadAheadWorker* MainWindow::BatchReadAhead() {
-    const int32_t threads = ReadAheadWorker::ThreadsWanted();
-    if (batchAlone_ || threads == 0) return nullptr;
-    if (readAhead_ && !readAhead_->Ours()) new std::shared_ptr<ReadAheadWorker>(std::move(readAhead_));  // not ours to end
-    if (readAhead_ && readAhead_->Threads() != threads) readAhead_.reset();
-    if (!readAhead_) {
-        try {
-            readAhead_ = std::make_shared<ReadAheadWorker>(threads);
-        } catch (...) {
-            return nullptr;  // no threads to be had: the main thread does it all, as it can
-        }
-    }
-    return readAhead_.get();
-}
-
-// The batch writer for entry `index`, with what was done ahead of it. The
-// files up to the next folder are looked at once, at the first of them, and
-// `runLast` keeps the last of them, whether workers took them or not: the
-// main thread alone does not look ahead again at every file. A write that
-// fails while files are held ahead (the disk may be full of them) drops all
-// that is held, and the file is done again by the main thread, which then
-// goes on alone: the run writes what one thread writes.
-void MainWindow::ConvertInTurn(FolderItem& source, int32_t index, int32_t count, const Ref<FolderItem>& entry,
-                               const Ref<FolderItem>& destination, std::optional<ReadAheadRun>& run,
-                               int32_t& runLast) {
-    if (index > runLast) {
-        run.reset();
-        runLast = ReadAheadRun::LastOfRun(source, index, count);
-        if (ReadAheadWorker* worker = runLast > index ? BatchReadAhead() : nullptr)
-            run.emplace(*worker, source, *destination, index, runLast);
-    }
-    if (run) {
-        AheadTurn turn = run->Take(index, *entry);
-        if (!turn.writeFailed && ConvertBatchFile(entry, destination, std::move(turn.written), true)) return;
-        run.reset();
-        batchAlone_ = true;
-    }
-    p_ConvertFile(entry, destination);
-}
-
 // A level that writes into an output folder this run has written into
 // already (on a volume that folds letter case, "Work" and "work" share
 // one) takes the files this run made there as its own, so that none of

@@ -64,11 +64,12 @@ String EmlxFileName(const String& sourceName, int32_t number) {
     return number < 2 ? base + kExtension : base + " " + StringStrInt32(number) + kExtension;
 }
 
-PendingEmlx WriteEmlxPending(const Ref<FolderItem>& output, EmlxDraft& draft) {
+namespace {
+// Writes the draft into the new file `out` of the output.
+PendingEmlx WriteEmlxInto(const Ref<FolderItem>& output, const Ref<TextOutputStream>& out, EmlxDraft& draft) {
     PendingEmlx pending;
     pending.output = output;
     pending.source = draft.source;
-    Ref<TextOutputStream> out = output->CreateTextFile();
     if (!output->Exists()) return pending;
     // The file was just made, so it has no codes yet: empty ones need not be set.
     if (!draft.creator.IsEmpty() || !draft.type.IsEmpty()) {
@@ -80,6 +81,18 @@ PendingEmlx WriteEmlxPending(const Ref<FolderItem>& output, EmlxDraft& draft) {
     draft.message = ByteBuffer();
     pending.stream = out;
     return pending;
+}
+}  // namespace
+
+PendingEmlx WriteEmlxPending(const Ref<FolderItem>& output, EmlxDraft& draft) {
+    Ref<TextOutputStream> out = output->CreateTextFile();
+    return WriteEmlxInto(output, out, draft);
+}
+
+std::optional<PendingEmlx> WriteEmlxWithoutName(const Ref<FolderItem>& output, EmlxDraft& draft) {
+    Ref<TextOutputStream> out = output->CreateTextFileWithoutName();
+    if (!out) return std::nullopt;
+    return WriteEmlxInto(output, out, draft);
 }
 
 void PlaceEmlx(PendingEmlx& pending, const FolderItem& source, const OtherOutputName& otherName) {

@@ -73,6 +73,9 @@ struct PendingEmlx {
 // the file has its name. The message part is written away: the draft keeps only its
 // codes and trailer.
 PendingEmlx WriteEmlxPending(const fw::Ref<fw::FolderItem>& output, EmlxDraft& draft);
+// The same into a file without a name only: none, and the draft left whole,
+// where the output's folder cannot hold one.
+std::optional<PendingEmlx> WriteEmlxWithoutName(const fw::Ref<fw::FolderItem>& output, EmlxDraft& draft);
 // Closes the output and puts it under its name, replacing the entry there
 // itself (never writing through a link): the output is whole or absent.
 // Refuses with an IOException, and leaves nothing, when that entry is the

@@ -24,7 +24,11 @@ String TrailerAhead(const String& header) { return BuildPropertyListTrailer(head
 
 // A file that is left to the main thread.
 struct NotAhead {};
+
+std::atomic<int64_t> takenAhead{0};
 }  // namespace
+
+int64_t ReadAheadRun::TakenAhead() { return takenAhead.load(); }
 
 ReadAheadRun::ReadAheadRun(ReadAheadWorker& worker, const FolderItem& folder, const FolderItem& destination,
                            int32_t first, int32_t last)
@@ -51,40 +55,41 @@ bool ReadAheadRun::IsDone(int32_t index) const {
     return slot.state == Slot::State::Done && slot.index == index;
 }
 
-void ReadAheadRun::Free(Slot& slot, std::optional<PendingEmlx>& dropped) {
-    dropped = std::move(slot.written);
-    slot.written.reset();
+void ReadAheadRun::Free(Slot& slot, AheadWork& dropped) {
+    dropped = std::move(slot.work);
+    slot.work = AheadWork();
     bytesAhead_ -= slot.bytes;
     slot.bytes = 0;
+    slot.failed = false;
     slot.state = Slot::State::Free;
 }
 
 AheadTurn ReadAheadRun::Take(int32_t index, const FolderItem& entry) {
     AheadTurn turn;
-    std::array<std::optional<PendingEmlx>, kSlots> dropped;  // removed outside the lock
-    std::optional<PendingEmlx> notHandedOver;
+    std::array<AheadWork, kSlots> dropped;  // removed outside the lock
     {
         std::unique_lock<std::mutex> lock(worker_.mutex_);
         taken_ = index;
-        // What the walk passed over, and after a failed write all that is held.
+        // What the walk passed over.
         for (size_t k = 0; k < slots_.size(); ++k) {
             Slot& slot = slots_[k];
-            if (slot.state == Slot::State::Done && (slot.index < index || writeFailed_)) Free(slot, dropped[k]);
+            if (slot.state == Slot::State::Done && slot.index < index) Free(slot, dropped[k]);
         }
         worker_.WakeWorkers(*this);
-        if (!writeFailed_) {
-            worker_.mainWaitsFor_ = index;
-            // After a failed write no worker takes up the entry: it is not waited for.
-            worker_.WaitOnMain(lock, [&] { return IsDone(index) || writeFailed_ || worker_.run_ != this; });
-            if (IsDone(index)) Free(SlotOf(index), turn.written);
-        }
-        if (writeFailed_) {
-            turn.writeFailed = true;
-            notHandedOver.swap(turn.written);
+        // Every entry up to a failed one has been taken up: it is waited for.
+        worker_.mainWaitsFor_ = index;
+        worker_.WaitOnMain(lock, [&] { return IsDone(index) || worker_.run_ != this; });
+        if (IsDone(index)) {
+            turn.workerFailed = SlotOf(index).failed;
+            Free(SlotOf(index), turn.work);
         }
     }
     // A file edited, replaced or removed since it was read is done again, as one thread would.
-    if (turn.written && !entry.Unchanged(turn.written->source)) turn.written.reset();
+    const FolderItem::Snapshot* read = turn.work.written ? &turn.work.written->source
+                                       : turn.work.draft ? &turn.work.draft->source
+                                                         : nullptr;
+    if (read && !entry.Unchanged(*read)) turn.work = AheadWork();
+    if (turn.work.written || turn.work.draft) ++takenAhead;
     return turn;
 }
 
@@ -138,7 +143,7 @@ void ReadAheadWorker::WaitOnMain(std::unique_lock<std::mutex>& lock, const std::
 // Whether a worker may take up the next entry, at most `within` entries
 // beyond the main thread.
 bool ReadAheadWorker::MayReadMore(const ReadAheadRun& run, int32_t within) const {
-    return !run.writeFailed_ && run.next_ <= run.last_ && run.next_ - run.taken_ <= within &&
+    return !run.failed_ && run.next_ <= run.last_ && run.next_ - run.taken_ <= within &&
            run.SlotOf(run.next_).state == ReadAheadRun::Slot::State::Free && run.bytesAhead_ < ReadAheadRun::kBytesAhead;
 }
 
@@ -148,11 +153,12 @@ void ReadAheadWorker::WakeWorkers(const ReadAheadRun& run) {
     if (workersWaiting_ > 0 && MayReadMore(run, ReadAheadRun::kFilesAhead / 2)) forWorkers_.notify_all();
 }
 
-// Everything that fails here, even for want of memory, leaves the file to
-// the main thread; a failure once the source is read is a failed write.
-void ReadAheadWorker::ConvertAhead(ReadAheadRun& run, int32_t index, std::optional<PendingEmlx>& written,
-                                   uint64_t& bytes, bool& writeFailed) noexcept {
-    bool reading = true;
+// A file is done ahead as the main thread would do it, but where its output
+// cannot be made without a name it is only read and converted: its hidden
+// name is the main thread's to give, one file at a time. Everything that
+// fails here, even for want of memory or of a handle, is the worker's failure.
+void ReadAheadWorker::ConvertAhead(ReadAheadRun& run, int32_t index, AheadWork& work, uint64_t& bytes,
+                                   bool& failed) noexcept {
     try {
         // The main thread reads the folder's listing and the destination
         // too, but changes neither while the run lasts; this entry's items
@@ -163,11 +169,13 @@ void ReadAheadWorker::ConvertAhead(ReadAheadRun& run, int32_t index, std::option
             if (size > ReadAheadRun::kLargestAhead) throw NotAhead();
             bytes = size;
         });
-        reading = false;
-        written = WriteEmlxPending(run.destination_.Child(EmlxFileName(entry->Name())), draft);
+        work.written = WriteEmlxWithoutName(run.destination_.Child(EmlxFileName(entry->Name())), draft);
+        if (!work.written) work.draft = std::move(draft);
+    } catch (const NotAhead&) {
+        work = AheadWork();
     } catch (...) {
-        written.reset();
-        writeFailed = !reading;
+        work = AheadWork();
+        failed = true;
     }
 }
 
@@ -187,27 +195,28 @@ void ReadAheadWorker::Serve() {
         slot.index = index;
         ++run.busy_;
         lock.unlock();
-        std::optional<PendingEmlx> written;
+        AheadWork work;
         uint64_t bytes = 0;
-        bool writeFailed = false;
-        ConvertAhead(run, index, written, bytes, writeFailed);
+        bool failed = false;
+        ConvertAhead(run, index, work, bytes, failed);
         lock.lock();
         --run.busy_;
-        if (writeFailed) run.writeFailed_ = true;
-        slot.written = std::move(written);
-        slot.bytes = slot.written ? bytes : 0;
+        run.failed_ = run.failed_ || failed;
+        slot.work = std::move(work);
+        slot.failed = failed;
+        slot.bytes = slot.work.written || slot.work.draft ? bytes : 0;
         run.bytesAhead_ += slot.bytes;
         slot.state = ReadAheadRun::Slot::State::Done;
         // An entry the walk has gone past is never taken: dropped here.
-        std::optional<PendingEmlx> passed;
+        AheadWork passed;
         if (index < run.taken_) {
             run.Free(slot, passed);
             WakeWorkers(run);
         }
-        if (mainWaiting_ && (index == mainWaitsFor_ || run.busy_ == 0 || writeFailed)) forMain_.notify_one();
-        if (passed) {
+        if (mainWaiting_ && (index == mainWaitsFor_ || run.busy_ == 0)) forMain_.notify_one();
+        if (passed.written || passed.draft) {
             lock.unlock();
-            passed.reset();
+            passed = AheadWork();
             lock.lock();
         }
     }

@@ -3,29 +3,13 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <mutex>
-#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
-#ifndef O_PATH
-#define O_PATH O_RDONLY  // where there is none, a handle is a folder opened for reading
-#endif
+#include "framework/FileCalls.h"
+#include "framework/HandleLimit.h"
 
 namespace fw {
-
-// A walk keeps the folders on its way open, several per level of the tree:
-// as many handles as the system allows, so that depth has no limit of ours.
-void AllowManyHandles() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        struct rlimit limit;
-        if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-            limit.rlim_cur = limit.rlim_max;
-            ::setrlimit(RLIMIT_NOFILE, &limit);
-        }
-    });
-}
 
 namespace {
 
@@ -83,8 +67,9 @@ int FolderHandle::Fd() {
     const int open = fd_.load();
     if (open >= 0) return open;
     AllowManyHandles();
-    const int fd = parent ? ::openat(parent->Fd(), name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
-                          : ::open(name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    constexpr int kMode = QUELMAR_FOLDER_HANDLE_MODE | O_DIRECTORY | O_CLOEXEC;
+    const int fd = WithinHandleReserve(parent ? ::openat(parent->Fd(), name.c_str(), kMode | O_NOFOLLOW)
+                                              : ::open(name.c_str(), kMode));
     if (fd < 0) RaiseIOError("cannot open the folder", Path(), errno);
     int expected = -1;
     if (fd_.compare_exchange_strong(expected, fd)) return fd;

@@ -38,7 +38,9 @@ private:
 // system cannot do that, under a temporary hidden name) until Place puts it
 // under its name. Whatever is not placed is removed.
 struct PendingFile {
-    PendingFile(std::shared_ptr<FolderHandle> folder, std::string name);
+    // Only without a name, the file is left closed (fd -1) where that cannot be done.
+    using NewFile = FolderItem::NewFile;
+    PendingFile(std::shared_ptr<FolderHandle> folder, std::string name, NewFile how = NewFile::AnyName);
     ~PendingFile();
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
@@ -88,9 +90,6 @@ FolderItem::Snapshot SnapshotOf(const struct stat& st);
 std::string ErrorText(const std::string& what, const std::filesystem::path& path, int error);
 // Raises IOException with that text.
 [[noreturn]] void RaiseIOError(const std::string& what, const std::filesystem::path& path, int error);
-
-// Raises the limit of open handles as far as the system allows (once).
-void AllowManyHandles();
 
 // Tells the creation observer, when there is one, that the entry at the
 // path came into being.

@@ -15,7 +15,9 @@
 #include <sys/vfs.h>
 #endif
 
+#include "framework/FileCalls.h"
 #include "framework/FolderHandle.h"
+#include "framework/HandleLimit.h"
 #include "framework/Picture.h"
 #include "framework/TextStreams.h"
 
@@ -76,7 +78,7 @@ std::string HandlePath(int dirfd, const char* name) {
 }
 
 bool HandlePathsWork() {
-#ifdef __linux__
+#ifdef QUELMAR_PROC_FD_PATHS
     static const bool works = ::access("/proc/self/fd", X_OK) == 0;
     return works;
 #else
@@ -182,10 +184,10 @@ int32_t FolderItem::Count() {
     listedOnce_ = true;
     AllowManyHandles();
     const Place at = At();
-    const int fd = ::openat(at.dirfd, at.name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (folder_ ? O_NOFOLLOW : 0));
+    const int fd = WithinHandleReserve(::openat(at.dirfd, at.name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (folder_ ? O_NOFOLLOW : 0)));
     if (fd < 0) Raise("cannot list", errno);
     auto handle = std::make_shared<FolderHandle>(folder_, folder_ ? name_ : Path().string(), fd);
-    const int listFd = ::dup(fd);
+    const int listFd = WithinHandleReserve(::dup(fd));
     DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
     if (!dir) {
         const int error = errno;
@@ -285,7 +287,7 @@ bool FolderItem::FollowsLink() const { return !folder_ || listed_ == Listed::Lin
 
 // Opened without waiting, so that a named pipe cannot hang the program.
 int FolderItem::OpenForReading(const Place& at) const {
-    return ::openat(at.dirfd, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | (FollowsLink() ? 0 : O_NOFOLLOW));
+    return WithinHandleReserve(::openat(at.dirfd, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | (FollowsLink() ? 0 : O_NOFOLLOW)));
 }
 
 namespace {
@@ -330,7 +332,7 @@ void FolderItem::SetFinderCode(size_t offset, const String& code) {
         if (at.dirfd == AT_FDCWD || HandlePathsWork()) {
             path = HandlePath(at.dirfd, at.name);
         } else {
-            fd = ::openat(at.dirfd, at.name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+            fd = WithinHandleReserve(::openat(at.dirfd, at.name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
             if (fd < 0) Raise("cannot set the file codes of", errno);
             ownFd = true;
         }
@@ -385,17 +387,24 @@ Ref<TextInputStream> FolderItem::OpenAsTextFile() const {
     }
 }
 
-Ref<TextOutputStream> FolderItem::CreateTextFile() {
+Ref<TextOutputStream> FolderItem::CreateTextFile() { return NewTextFile(NewFile::AnyName); }
+
+Ref<TextOutputStream> FolderItem::CreateTextFileWithoutName() { return NewTextFile(NewFile::WithoutName); }
+
+Ref<TextOutputStream> FolderItem::NewTextFile(NewFile how) {
+    std::shared_ptr<PendingFile> file;
     if (folder_) {
-        pending_ = std::make_shared<PendingFile>(folder_, name_);
+        file = std::make_shared<PendingFile>(folder_, name_, how);
     } else {
         // An item made from a path: its folder is opened by the path.
         const fs::path path(name_);
         const fs::path parent = path.has_parent_path() ? path.parent_path() : fs::path(".");
         if (!path.has_filename()) Raise("cannot create", EISDIR);
-        pending_ = std::make_shared<PendingFile>(std::make_shared<FolderHandle>(nullptr, parent.string()),
-                                                 path.filename().string());
+        file = std::make_shared<PendingFile>(std::make_shared<FolderHandle>(nullptr, parent.string()),
+                                             path.filename().string(), how);
     }
+    if (file->fd < 0) return Nil;  // no file without a name can be made here
+    pending_ = std::move(file);
     return New<TextOutputStream>(pending_);
 }
 
@@ -445,7 +454,7 @@ int64_t StampGrain(int dirfd) {
 }  // namespace
 
 std::vector<FolderItem::Identity> FolderItem::FilesChangedSince(const FileTime& moment) const {
-    const int listFd = ::openat(SelfHandle()->Fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int listFd = WithinHandleReserve(::openat(SelfHandle()->Fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
     if (!dir) {
         const int error = errno;

@@ -53,6 +53,9 @@ public:
         int64_t modified = 0, modifiedNs = 0, changed = 0, changedNs = 0;
         bool operator==(const Snapshot& o) const;
     };
+    // How a new file may be made: any way its folder allows, or only without
+    // a name until it is placed.
+    enum class NewFile : uint8_t { AnyName, WithoutName };
     // The type and creator codes of a file, each empty when it has none.
     struct MacCodes {
         String type, creator;
@@ -117,6 +120,10 @@ public:
     // otherwise nothing of it is left. Raises IOException when the system
     // refuses.
     Ref<TextOutputStream> CreateTextFile();
+    // As CreateTextFile, but only a file without a name: Nil where the file
+    // system cannot make one, and nothing is made (a reader ahead leaves
+    // files under hidden names to the thread that puts them in place).
+    Ref<TextOutputStream> CreateTextFileWithoutName();
     // Nil when the file cannot be read as a picture.
     Ref<Picture> OpenAsPicture() const;
 
@@ -159,6 +166,7 @@ private:
     bool FollowsLink() const;
     int OpenForReading(const Place& at) const;
     void SetFinderCode(size_t offset, const String& code);
+    Ref<TextOutputStream> NewTextFile(NewFile how);
     [[noreturn]] void Raise(const std::string& what, int error) const;
 
     std::shared_ptr<FolderHandle> folder_;  // null for an item made from a path

@@ -9,7 +9,9 @@
 #include <unistd.h>
 #include <vector>
 
+#include "framework/FileCalls.h"
 #include "framework/FolderHandle.h"
+#include "framework/HandleLimit.h"
 
 namespace fw {
 
@@ -27,7 +29,7 @@ std::string TemporaryNameFor(const std::string& name) {
     return temporary.size() <= kNameMax ? temporary : std::string(".quelmar") + suffix;
 }
 
-#ifdef RENAME_NOREPLACE
+#ifdef QUELMAR_EXCLUSIVE_RENAME
 int RenameNoReplace(int dirfd, const char* from, const char* to) {
     return ::renameat2(dirfd, from, dirfd, to, RENAME_NOREPLACE);
 }
@@ -47,18 +49,23 @@ UnnamedFileNaming& Naming() {
     return naming;
 }
 
-bool SystemNaming(int fd, int dirfd, const char* as) {
+bool SystemNaming([[maybe_unused]] int fd, [[maybe_unused]] int dirfd, [[maybe_unused]] const char* as) {
+#ifdef QUELMAR_EMPTY_PATH_LINKS
     static std::atomic<bool> emptyPathRefused{false};
-#ifdef AT_EMPTY_PATH
     if (!emptyPathRefused.load()) {
         if (::linkat(fd, "", dirfd, as, AT_EMPTY_PATH) == 0) return true;
         if (errno != ENOENT && errno != EPERM) return false;
         emptyPathRefused.store(true);  // only for the privileged: through /proc instead
     }
 #endif
+#ifdef QUELMAR_PROC_FD_PATHS
     char self[40];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
     return ::linkat(AT_FDCWD, self, dirfd, as, AT_SYMLINK_FOLLOW) == 0;
+#else
+    errno = ENOSYS;
+    return false;
+#endif
 }
 
 bool WriteAll(int fd, const char* data, size_t size) {
@@ -108,20 +115,23 @@ void SetUnnamedFileNaming(UnnamedFileNaming naming) {
     unnamedFiles.store(true);
 }
 
-PendingFile::PendingFile(std::shared_ptr<FolderHandle> folderHandle, std::string wanted)
+PendingFile::PendingFile(std::shared_ptr<FolderHandle> folderHandle, std::string wanted, NewFile how)
     : folder(std::move(folderHandle)), name(std::move(wanted)) {
     const int dirfd = folder->Fd();
-#ifdef O_TMPFILE
+#ifdef QUELMAR_UNNAMED_FILES
     // A file without a name until it is whole: nothing of it can be left
     // behind, and making it does not lock the folder. It is open for reading
     // too, so that it can be copied should it never get its name.
     if (unnamedFiles.load()) {
-        fd = ::openat(dirfd, ".", O_RDWR | O_TMPFILE | O_CLOEXEC, 0666);
+        fd = WithinHandleReserve(::openat(dirfd, ".", O_RDWR | O_TMPFILE | O_CLOEXEC, 0666));
         if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOSYS)
             RaiseIOError("cannot create", folder->Path() / name, errno);
         unnamed_ = fd >= 0;
     }
+#else
+    (void)dirfd;
 #endif
+    if (fd < 0 && how == NewFile::WithoutName) return;
     if (fd < 0) GiveHiddenName();
     struct stat st;
     if (::fstat(fd, &st) != 0) Fail("cannot create", errno);
@@ -146,7 +156,7 @@ bool PendingFile::UnderHiddenName(const std::function<bool(const std::string&)>&
 void PendingFile::GiveHiddenName() {
     const int dirfd = folder->Fd();
     const bool made = UnderHiddenName([&](const std::string& as) {
-        fd = ::openat(dirfd, as.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        fd = WithinHandleReserve(::openat(dirfd, as.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
         return fd >= 0;
     });
     if (!made) Fail("cannot create", errno);

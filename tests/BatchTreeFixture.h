@@ -15,6 +15,7 @@
 #include "DeepTree.h"
 #include "MainWindowAccess.h"
 #include "ScriptedDialogs.h"
+#include "engine/ReadAhead.h"
 #include "framework/Application.h"
 #include "framework/FolderItem.h"
 #include "framework/WorkerThreads.h"
@@ -88,6 +89,7 @@ protected:
         std::map<std::string, std::string> files;
         std::vector<std::string> progress;
         std::vector<std::string> alerts;
+        int64_t takenAhead = 0;  // files the main thread took as the workers had done them
     };
 
     // A run with that many workers reading ahead (0: the main thread
@@ -99,6 +101,7 @@ protected:
         dialogs_->alerts.clear();
         window_->StatusText()->SetText("-");
         Seen seen;
+        const int64_t takenBefore = ReadAheadRun::TakenAhead();
         fw::SetBackgroundTaskObserver([&] {
             seen.progress.push_back(std::to_string(Progress()) + " " + window_->StatusText()->Text().ToUTF8());
         });
@@ -106,6 +109,7 @@ protected:
         fw::SetBackgroundTaskObserver(nullptr);
         seen.made = made_;
         seen.alerts = dialogs_->Prompts();
+        seen.takenAhead = ReadAheadRun::TakenAhead() - takenBefore;
         for (auto it = std::filesystem::recursive_directory_iterator(Path(target));
              it != std::filesystem::recursive_directory_iterator(); ++it) {
             const std::string name = std::filesystem::relative(it->path(), Path(target)).generic_string();

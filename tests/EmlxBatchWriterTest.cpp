@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "AsUnprivilegedUser.h"
+#include "framework/FileCalls.h"
 #include "framework/FolderHandle.h"
 
 using namespace fw;
@@ -124,6 +125,12 @@ TEST_F(EmlxBatchWriter, ANameFreedByAFailedWriteIsNotSkipped) {
 
 TEST_F(EmlxBatchWriter, WhereANewFileCannotBeNamedItIsWrittenUnderAHiddenNameInstead) {
     // As where there is no /proc for an unprivileged user on an older kernel.
+    // A build without files that have no name makes every file under a hidden name at once.
+#ifdef QUELMAR_UNNAMED_FILES
+    constexpr int kNamingAsked = 1;
+#else
+    constexpr int kNamingAsked = 0;
+#endif
     int refused = 0;
     const auto refuseNaming = [&] {
         SetUnnamedFileNaming([&](int, int, const char*) {
@@ -160,7 +167,7 @@ TEST_F(EmlxBatchWriter, WhereANewFileCannotBeNamedItIsWrittenUnderAHiddenNameIns
     };
     convertAll();
     expectWhole();
-    EXPECT_EQ(refused, 1);  // the later files had a hidden name from the start
+    EXPECT_EQ(refused, kNamingAsked);  // the later files had a hidden name from the start
     // Outputs that replace earlier ones take the same way.
     refuseNaming();
     Write("a.eml", "Subject: a\r\n\r\nagain\r\n");
@@ -168,7 +175,7 @@ TEST_F(EmlxBatchWriter, WhereANewFileCannotBeNamedItIsWrittenUnderAHiddenNameIns
     convertAll();
     expectWhole();
     EXPECT_EQ(ReadEmlx(Path("out/a.emlx")).message, "Subject: a\n\nagain\n");
-    EXPECT_EQ(refused, 2);
+    EXPECT_EQ(refused, 2 * kNamingAsked);
     EXPECT_TRUE(dialogs_->alerts.empty());
     EXPECT_EQ(Progress(), 6);
 }

@@ -13,6 +13,7 @@
 #include "framework/FolderItem.h"
 #include "framework/Window.h"
 
+struct AheadWork;
 struct EmlxDraft;
 struct PendingEmlx;
 class ReadAheadRun;
@@ -111,8 +112,8 @@ private:
     std::optional<fw::FolderItem::Identity> batchSource_;
     int32_t countDepth_ = 0;
     // The threads that read, convert and write the next files of a folder
-    // while the walk puts one in place; after a failed write, the run goes
-    // on with the main thread alone.
+    // while the walk puts one in place; after a failure that the main thread
+    // alone does not meet, the run goes on with the main thread alone.
     ReadAheadWorker* BatchReadAhead();
     void ConvertInTurn(fw::FolderItem& source, int32_t index, int32_t count, const fw::Ref<fw::FolderItem>& entry,
                        const fw::Ref<fw::FolderItem>& destination, std::optional<ReadAheadRun>& run,
@@ -123,10 +124,11 @@ private:
     // The batch writer: the output of a file (no name written twice in one
     // folder of a run), the per-file progress step, and the files written.
     void StepBatchProgress();
-    // False, with nothing reported or left, when `mayGiveBack` and the output
-    // could not be written or placed: the caller has it done again.
-    bool ConvertBatchFile(const fw::Ref<fw::FolderItem>& source, const fw::Ref<fw::FolderItem>& destination,
-                          std::optional<PendingEmlx> written, bool mayGiveBack);
+    // GivenBack, with nothing reported or left, when `mayGiveBack` and the
+    // file could not be converted: the caller has it done again.
+    enum class BatchFileDone { Converted, Alerted, GivenBack };
+    BatchFileDone ConvertBatchFile(const fw::Ref<fw::FolderItem>& source, const fw::Ref<fw::FolderItem>& destination,
+                                   AheadWork ahead, bool mayGiveBack);
     void PlaceBatchOutput(const fw::FolderItem& source, PendingEmlx& pending);
     void WriteBatchOutput(const fw::FolderItem& source, const fw::FolderItem& destination, EmlxDraft&& draft);
     void ClearBatchOutputsWritten();
