@@ -14,9 +14,13 @@ void Msg_ShowError(const fw::String& Message) {
     }
 }
 
-void ShowCaughtException(const fw::String& text) {
+void ReportCaughtException(const fw::String& text) {
     const std::string reason = fw::ExceptionMessage(std::current_exception()).ToUTF8();
     std::fprintf(stderr, "Quelmar: %s: %s\n", text.ToUTF8().c_str(), reason.c_str());
     std::fflush(stderr);
+}
+
+void ShowCaughtException(const fw::String& text) {
+    ReportCaughtException(text);
     Msg_ShowError(text);
 }

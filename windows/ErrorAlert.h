@@ -6,8 +6,10 @@
 void Msg_ShowError(const fw::String& Message);
 
 // Inside a catch-all: writes the member's text and the caught exception's own
-// text to standard error, so that the reason of the alert can be found, then
-// shows the text, unchanged, through Msg_ShowError.
+// text to standard error, so that the reason of the alert can be found.
+void ReportCaughtException(const fw::String& text);
+// Inside a catch-all: reports the exception, then shows the text, unchanged,
+// through Msg_ShowError.
 void ShowCaughtException(const fw::String& text);
 
 // A member's catch-all: runs the body; on any exception reports it with the
