@@ -8,6 +8,7 @@
 #include "framework/EventDispatch.h"
 #include "framework/Keyboard.h"
 #include "framework/MainThread.h"
+#include "framework/ToolkitThreads.h"
 #include "framework/Window.h"
 
 // The build gives the versions (the project's version in CMakeLists.txt).
@@ -63,7 +64,10 @@ void RuntimeInit(int& argc, char** argv) {
     g_runFailed = false;
     // Never destroyed: at exit Qt's own statics go first, and a QApplication
     // destroyed after them crashes the process on its way out.
-    if (!QCoreApplication::instance()) new QApplication(argc, argv);
+    if (!QCoreApplication::instance()) {
+        new QApplication(argc, argv);
+        SettleToolkitThreads();
+    }
     // Windows closing is no reason to quit: only the program quits.
     QApplication::setQuitOnLastWindowClosed(false);
     InstallKeyboardTracking();

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sstream>
+#include <thread>
 #include <fcntl.h>
 #include <sys/resource.h>
 
@@ -112,6 +113,29 @@ TEST_F(FileHandles, WithFewHandlesLeftReadingAheadGivesWhatOneThreadGives) {
             EXPECT_EQ(result, 0);
         }
     }
+}
+
+// What the toolkit holds may not change with the load of the machine: near
+// the limit, a run with workers (which keep the machine busy) would find
+// fewer handles than one without, and give another result.
+TEST_F(FileHandles, TheToolkitHoldsAsManyHandlesWhileItPaintsOnABusyMachine) {
+    const rlim_t before = OpenHandles();
+    window_->Widget()->show();
+    const auto paint = [&](int times) {
+        for (int i = 0; i < times; ++i) {
+            window_->StatusText()->SetText(std::to_string(i));
+            window_->Widget()->repaint();
+            QCoreApplication::processEvents();
+        }
+    };
+    std::atomic<bool> busy{true};
+    std::vector<std::thread> load;
+    for (unsigned i = 0; i < std::max(2u, std::thread::hardware_concurrency()); ++i)
+        load.emplace_back([&] { while (busy.load()) {} });
+    paint(300);
+    busy = false;
+    for (std::thread& thread : load) thread.join();
+    EXPECT_EQ(OpenHandles(), before);
 }
 
 TEST_F(FileHandles, ATreeDeeperThanTheHandlesAllowConvertsWhatItCanAndAlertsTheRest) {
