@@ -77,8 +77,9 @@ AheadTurn ReadAheadRun::Take(int32_t index, const FolderItem& entry) {
         }
         worker_.WakeWorkers(*this);
         // Every entry up to a failed one has been taken up: it is waited for.
+        // One past a failure is never taken up, and is the main thread's.
         worker_.mainWaitsFor_ = index;
-        worker_.WaitOnMain(lock, [&] { return IsDone(index) || worker_.run_ != this; });
+        worker_.WaitOnMain(lock, [&] { return IsDone(index) || worker_.run_ != this || (failed_ && index >= next_); });
         if (IsDone(index)) {
             turn.workerFailed = SlotOf(index).failed;
             Free(SlotOf(index), turn.work);

@@ -16,11 +16,13 @@ namespace detail {
 // goes: the memory of a message of many megabytes is not kept by the
 // allocator afterwards, so a run's memory stays flat.
 inline constexpr size_t kMappedBuffer = 1u << 20;
+char* MapBuffer(size_t size);
+size_t MappedSize(size_t size);
 struct ReleaseBuffer {
     size_t size = 0;
     void operator()(char* p) const {
         if (size < kMappedBuffer) delete[] p;
-        else ::munmap(p, size);
+        else ::munmap(p, MappedSize(size));
     }
 };
 }  // namespace detail
@@ -72,9 +74,7 @@ private:
 
 inline ByteBuffer::Storage ByteBuffer::Allocate(size_t size) {
     if (size < detail::kMappedBuffer) return Storage(new char[size], detail::ReleaseBuffer{size});
-    void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED) throw std::bad_alloc();
-    return Storage(static_cast<char*>(p), detail::ReleaseBuffer{size});
+    return Storage(detail::MapBuffer(size), detail::ReleaseBuffer{size});
 }
 
 }  // namespace fw

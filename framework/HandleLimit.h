@@ -10,9 +10,8 @@
 
 namespace fw {
 
-// Handles that no open of the layer takes: each of the painting's threads
-// (one per processor, started again after a pause) needs one for its event
-// loop, a new window or alert a few more.
+// Handles that no open of the layer takes: the toolkit's painting thread
+// needs one for its event loop, a new window or alert a few more.
 inline constexpr rlim_t kHandlesKeptFree = 16;
 
 // Raises the soft limit as far as the system allows (once), and reads the

@@ -156,7 +156,15 @@ bool PendingFile::UnderHiddenName(const std::function<bool(const std::string&)>&
 void PendingFile::GiveHiddenName() {
     const int dirfd = folder->Fd();
     const bool made = UnderHiddenName([&](const std::string& as) {
-        fd = WithinHandleReserve(::openat(dirfd, as.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        const int created = ::openat(dirfd, as.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        fd = WithinHandleReserve(created);
+        if (created >= 0 && fd < 0) {
+            // Made, but its handle is one of the toolkit's: the empty file
+            // must not stay behind under its hidden name.
+            const int error = errno;
+            ::unlinkat(dirfd, as.c_str(), 0);
+            errno = error;
+        }
         return fd >= 0;
     });
     if (!made) Fail("cannot create", errno);

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <sys/mman.h>
 #include <sys/uio.h>
 #include <unistd.h>
 #include <vector>
@@ -14,16 +13,6 @@
 namespace fw {
 
 namespace {
-// A message of many megabytes is read into memory that is touched once, page
-// by page: huge pages save most of the page faults that would cost.
-void AdviseHugePages(char* data, size_t size) {
-    constexpr uintptr_t kHuge = 2u << 20;
-    if (size < 4 * kHuge) return;
-    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(kHuge - 1);
-    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
-
 EncodingKind KindOf(const Ref<TextEncoding>& e) { return e.IsNil() ? EncodingKind::Undefined : e->Kind(); }
 
 // Room for the read that finds the end of a file which grew since it was opened.
@@ -61,7 +50,6 @@ ByteBuffer TextInputStream::ReadAllBytes(size_t front, size_t back) {
     // One allocation of the file's size: the read that gets all of it and
     // less than was asked for has found the end, so a file costs one read.
     ByteBuffer buffer(front, pending_.size() + expected + back + kReadSlack);
-    AdviseHugePages(buffer.Data(), buffer.Spare());
     std::memcpy(buffer.Data(), pending_.data(), pending_.size());
     buffer.SetSize(pending_.size());
     pending_.clear();

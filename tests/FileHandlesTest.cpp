@@ -170,9 +170,13 @@ TEST_F(FileHandles, ATreeDeeperThanTheHandlesAllowConvertsWhatItCanAndAlertsTheR
                 // The levels from the top down, as far as the handles go.
                 const int converted = Progress();
                 if (converted < 10 || converted >= ItemCount() || ItemCount() >= kDepth) return 3;
+                // Nothing else: no hidden file of an output that found no handle.
                 int found = 0;
-                for (const auto& entry : fs::recursive_directory_iterator(Path("Out")))
-                    found += entry.path().filename() == "m.emlx";
+                for (const auto& entry : fs::recursive_directory_iterator(Path("Out"))) {
+                    if (entry.is_directory()) continue;
+                    if (entry.path().filename() != "m.emlx") return 5;
+                    ++found;
+                }
                 return found == converted ? 0 : 4;
             },
             [&] {
