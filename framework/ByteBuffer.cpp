@@ -12,38 +12,35 @@ namespace fw::detail {
 namespace {
 #ifdef MADV_HUGEPAGE
 constexpr size_t kHugePage = 2u << 20;
-bool OnHugePages(size_t size) { return size >= kHugePage; }
+#else
+constexpr size_t kHugePage = 0;  // none to be had
 #endif
+bool OnHugePages(size_t size) { return kHugePage != 0 && size >= kHugePage; }
 }  // namespace
 
 // What is mapped for a buffer of `size` bytes: on huge pages, whole ones.
 size_t MappedSize(size_t size) {
-#ifdef MADV_HUGEPAGE
-    if (OnHugePages(size)) return (size + kHugePage - 1) & ~(kHugePage - 1);
-#endif
-    return size;
+    return OnHugePages(size) ? (size + kHugePage - 1) & ~(kHugePage - 1) : size;
 }
 
 char* MapBuffer(size_t size) {
     const size_t mapped = MappedSize(size);
-    size_t asked = mapped;
-#ifdef MADV_HUGEPAGE
-    if (OnHugePages(size)) asked += kHugePage;  // room to start on a huge page's boundary
-#endif
+    if (!OnHugePages(size)) {
+        void* p = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED) throw std::bad_alloc();
+        return static_cast<char*>(p);
+    }
+    // A huge page more than needed, so that the buffer can start on a huge
+    // page's boundary; only the aligned part is kept.
+    const size_t asked = mapped + kHugePage;
     void* p = ::mmap(nullptr, asked, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) throw std::bad_alloc();
-    char* start = static_cast<char*>(p);
+    char* const begin = static_cast<char*>(p);
+    char* const start = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(p) + kHugePage - 1) & ~(kHugePage - 1));
+    if (start > begin) ::munmap(begin, static_cast<size_t>(start - begin));
+    if (begin + asked > start + mapped) ::munmap(start + mapped, static_cast<size_t>(begin + asked - (start + mapped)));
 #ifdef MADV_HUGEPAGE
-    if (OnHugePages(size)) {
-        // Only the aligned part is kept; the advice is only advice.
-        const uintptr_t at = reinterpret_cast<uintptr_t>(p);
-        start = reinterpret_cast<char*>((at + kHugePage - 1) & ~(kHugePage - 1));
-        if (start > static_cast<char*>(p)) ::munmap(p, static_cast<size_t>(start - static_cast<char*>(p)));
-        char* end = start + mapped;
-        char* mappedEnd = static_cast<char*>(p) + asked;
-        if (mappedEnd > end) ::munmap(end, static_cast<size_t>(mappedEnd - end));
-        ::madvise(start, mapped, MADV_HUGEPAGE);
-    }
+    ::madvise(start, mapped, MADV_HUGEPAGE);  // only advice: without it the pages are small
 #endif
     return start;
 }
