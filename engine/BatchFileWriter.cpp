@@ -1,5 +1,6 @@
 // The batch writer: one file of a batch run into a given folder, then the
 // progress step.
+#include "engine/BatchPlaces.h"
 #include "engine/EmlxFile.h"
 #include "engine/EngineAlerts.h"
 #include "engine/FailureReport.h"
@@ -13,7 +14,7 @@ const String kProgressOf = " of ";
 const String kProgressHint = " (hit esc to stop)";
 }  // namespace
 
-void MainWindow::ClearBatchOutputsWritten() { batchOutputsWritten_.clear(); }
+void MainWindow::ClearBatchOutputsWritten() { BatchPlacesOfRun().ForgetWritten(); }
 
 void MainWindow::StepBatchProgress() {
     Ref<ProgressBar> bar = StatusBar();
@@ -25,24 +26,21 @@ void MainWindow::StepBatchProgress() {
 
 // Puts a written output of a batch under "<base>.emlx", or when a file of
 // this run already has that name, "<base> 2.emlx", "<base> 3.emlx", ...: no
-// message of a run replaces another. Files left by an earlier run are
-// replaced, so a rerun gives the same files. Files are told apart by the
-// entry on disk, not by the name, so that a volume that folds letter case or
-// normalises names loses nothing either.
-void MainWindow::PlaceBatchOutput(const FolderItem& source, PendingEmlx& pending) {
-    const String sourceName = source.Name();
-    int32_t number = 1;
-    PlaceEmlx(pending, source, [&](const FolderItem::Identity& taken) -> std::optional<String> {
-        if (batchOutputsWritten_.count(taken) == 0) return std::nullopt;
-        return EmlxFileName(sourceName, ++number);
-    });
-    if (pending.stream)
-        if (const auto entry = pending.output->EntryIdentity()) batchOutputsWritten_.insert(*entry);
+// message of a run replaces another. Names are compared as the Mac the
+// outputs go to compares them, letter case and normalisation folded, on any
+// volume. Files left by an earlier run are replaced, so a rerun gives the
+// same files.
+void MainWindow::PlaceBatchOutput(const FolderItem& source, const Ref<FolderItem>& destination, PendingEmlx& pending) {
+    if (!pending.stream) return;
+    BatchPlaces& places = BatchPlacesOfRun();
+    const String name = places.FreeOutputName(destination, source.Name());
+    PlaceEmlx(pending, source, name);
+    places.NoteWritten(destination, name);
 }
 
-void MainWindow::WriteBatchOutput(const FolderItem& source, const FolderItem& destination, EmlxDraft&& draft) {
-    PendingEmlx pending = WriteEmlxPending(destination.Child(EmlxFileName(source.Name())), draft);
-    PlaceBatchOutput(source, pending);
+void MainWindow::WriteBatchOutput(const FolderItem& source, const Ref<FolderItem>& destination, EmlxDraft&& draft) {
+    PendingEmlx pending = WriteEmlxPending(destination->Child(EmlxFileName(source.Name())), draft);
+    PlaceBatchOutput(source, destination, pending);
     StepBatchProgress();
 }
 
@@ -62,7 +60,7 @@ MainWindow::BatchFileDone MainWindow::ConvertBatchFile(const Ref<FolderItem>& so
                                           : ReadEmlxDraft(*source, [this](const String& header) { return p_GetPList(header); });
             written = WriteEmlxPending(destination->Child(EmlxFileName(source->Name())), draft);
         }
-        PlaceBatchOutput(*source, *written);
+        PlaceBatchOutput(*source, destination, *written);
         placed = true;  // from here on, a failure is not undone by doing the file again
         StepBatchProgress();
     } catch (...) {

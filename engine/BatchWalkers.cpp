@@ -2,6 +2,7 @@
 // tree under the target folder, each in its own output layout.
 #include <functional>
 
+#include "engine/BatchPlaces.h"
 #include "engine/BatchRules.h"
 #include "engine/EngineAlerts.h"
 #include "engine/FailureReport.h"
@@ -20,23 +21,21 @@ const String kMailboxSuffix = ".mbox";
 const String kMessagesFolder = "Messages";
 }  // namespace
 
-// Folders are told apart by the entry on disk, which needs no path.
-void MainWindow::PassOver(const FolderItem& folder) {
-    if (const auto entry = folder.EntryIdentity()) batchPassedOver_.insert(*entry);
+BatchPlaces& MainWindow::BatchPlacesOfRun() {
+    if (!batchPlaces_) batchPlaces_ = std::make_shared<BatchPlaces>();
+    return *batchPlaces_;
 }
 
+// The output folders of an earlier run of this source in the target are
+// passed over from the start; a target that lies in the source is walked
+// like any other folder of it, but for the run's output folders inside it.
 void MainWindow::BeginBatchRun(const FolderItem& source, const Ref<FolderItem>& target) {
-    batchPassedOver_.clear();
-    batchSource_ = source.LeadsTo();
-    batchFoldersWrittenInto_.clear();
-    batchStart_ = FileTimeNow();
+    BatchPlaces& places = BatchPlacesOfRun();
+    places.Begin(source);
     batchAlone_ = false;
-    ClearBatchOutputsWritten();
     if (target.IsNil()) return;
-    // The folder the user chose, also when the choice went through a link.
-    if (const auto chosen = target->LeadsTo()) batchPassedOver_.insert(*chosen);
     for (const String& suffix : {kMirrorSuffix, kContainerSuffix})
-        if (Ref<FolderItem> root = target->Child(source.Name() + suffix)) PassOver(*root);
+        if (Ref<FolderItem> root = target->Child(source.Name() + suffix)) places.AddOutputFolder(*root);
 }
 
 // Sources are only ever read. An output folder is made in the target folder
@@ -44,10 +43,10 @@ void MainWindow::BeginBatchRun(const FolderItem& source, const Ref<FolderItem>& 
 // the source folder itself lies in another folder of that tree: so while no
 // output folder is a source folder, the one an output folder can turn out to
 // be is the source folder (where an earlier run's output holds the source).
-// Inside a target that lies in the source, every output is in the target,
-// which the walk passes over.
+// Inside a target that lies in the source, every output is in an output
+// folder of the run, which the walk passes over.
 void MainWindow::RefuseSourceFolder(const FolderItem& folder) const {
-    if (batchSource_ && folder.EntryIdentity() == batchSource_)
+    if (batchPlaces_ && batchPlaces_->IsSourceFolder(folder))
         throw IOException("cannot use the output folder " + folder.Path().string() + ": it is the source folder");
 }
 
@@ -55,17 +54,15 @@ bool MainWindow::MakeOutputFolder(FolderItem& folder) {
     RefuseSourceFolder(folder);
     folder.CreateAsFolder();
     if (!folder.Exists()) return false;
-    PassOver(folder);
+    BatchPlacesOfRun().AddOutputFolder(folder);
     return true;
 }
 
-// Links into folders, the target folder and the run's own output folders are
-// never entered, so that no walk or count can run without end, and the count
-// and the walk agree on what they cover.
+// Links into folders and the run's own output folders are never entered, so
+// that no walk or count can run without end, and the count and the walk
+// agree on what they cover.
 bool MainWindow::PassesOverFolder(const FolderItem& folder) const {
-    if (folder.Alias()) return true;
-    const auto entry = folder.EntryIdentity();
-    return entry && batchPassedOver_.count(*entry) > 0;
+    return folder.Alias() || (batchPlaces_ && batchPlaces_->IsOutputFolder(folder));
 }
 
 // Quitting the application or closing the window ends a run between two entries.
@@ -76,36 +73,9 @@ bool MainWindow::WalkStopRequested() const {
     return getKeyboardObject()->AsyncKeyDown(kVirtualKeyEscape) || BatchAbandoned();
 }
 
-namespace {
-// The outputs a level writes are its own: names clash only among the files
-// of one folder, and a run's memory stays flat, however many files it writes.
-template <class Set>
-class WrittenOutputsOfLevel {
-public:
-    explicit WrittenOutputsOfLevel(Set& written) : written_(written) { outer_.swap(written_); }
-    ~WrittenOutputsOfLevel() { outer_.swap(written_); }
-
-private:
-    Set& written_;
-    Set outer_;
-};
-}  // namespace
-
-// A level that writes into an output folder this run has written into
-// already (on a volume that folds letter case, "Work" and "work" share
-// one) takes the files this run made there as its own, so that none of
-// them is replaced; files of earlier runs still are.
-void MainWindow::SeedOutputsWritten(const FolderItem& fileDestination) {
-    const auto folder = fileDestination.EntryIdentity();
-    if (!folder || batchFoldersWrittenInto_.insert(*folder).second) return;
-    for (const FolderItem::Identity& file : fileDestination.FilesChangedSince(batchStart_)) batchOutputsWritten_.insert(file);
-}
-
 void MainWindow::WalkLevelEntries(FolderItem& source, const Ref<FolderItem>& fileDestination,
                                   const Ref<FolderItem>& folderDestination, LevelWalker walker) {
     const int32_t n = source.Count();
-    const WrittenOutputsOfLevel<OutputSet> ownOutputs(batchOutputsWritten_);
-    SeedOutputsWritten(*fileDestination);
     // The files up to the next folder of the listing are read and written
     // ahead while this loop puts them in place, and dropped when it stops.
     std::optional<ReadAheadRun> run;

@@ -95,19 +95,20 @@ std::optional<PendingEmlx> WriteEmlxWithoutName(const Ref<FolderItem>& output, E
     return WriteEmlxInto(output, out, draft);
 }
 
-void PlaceEmlx(PendingEmlx& pending, const FolderItem& source, const OtherOutputName& otherName) {
+void PlaceEmlx(PendingEmlx& pending, const FolderItem& source, const String& name) {
     if (!pending.stream) return;
     // Replacing the source (its own entry, or the file it reaches through a
     // link) would take the message being converted away from the user.
-    pending.stream->Close([&](const FolderItem::Identity& taken) -> std::optional<String> {
+    const FolderItem::NameTakenRule notTheSource = [&](const FolderItem::Identity& taken) -> std::optional<String> {
         if (taken == pending.source.identity || taken == source.EntryIdentity())
             throw IOException("the output " + pending.output->Path().string() + " is its own source");
-        return otherName ? otherName(taken) : std::nullopt;
-    });
+        return std::nullopt;
+    };
+    if (name.IsEmpty()) pending.stream->Close(notTheSource);
+    else pending.stream->CloseAs(name, notTheSource);
 }
 
-void WriteEmlxFile(const Ref<FolderItem>& output, const FolderItem& source, EmlxDraft& draft,
-                   const OtherOutputName& otherName) {
+void WriteEmlxFile(const Ref<FolderItem>& output, const FolderItem& source, EmlxDraft& draft) {
     PendingEmlx pending = WriteEmlxPending(output, draft);
-    PlaceEmlx(pending, source, otherName);
+    PlaceEmlx(pending, source);
 }

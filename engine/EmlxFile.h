@@ -57,10 +57,6 @@ fw::String EmlxBaseName(const fw::String& sourceName);
 // space, the number and ".emlx" ("<base> 2.emlx").
 fw::String EmlxFileName(const fw::String& sourceName, int32_t number = 1);
 
-// Asked, when the output's name is taken by an entry that is not the source,
-// for the name to try instead; none replaces that entry.
-using OtherOutputName = fw::FolderItem::NameTakenRule;
-
 // An output written whole, waiting to take its name.
 struct PendingEmlx {
     fw::Ref<fw::FolderItem> output;
@@ -76,12 +72,12 @@ PendingEmlx WriteEmlxPending(const fw::Ref<fw::FolderItem>& output, EmlxDraft& d
 // The same into a file without a name only: none, and the draft left whole,
 // where the output's folder cannot hold one.
 std::optional<PendingEmlx> WriteEmlxWithoutName(const fw::Ref<fw::FolderItem>& output, EmlxDraft& draft);
-// Closes the output and puts it under its name, replacing the entry there
-// itself (never writing through a link): the output is whole or absent.
-// Refuses with an IOException, and leaves nothing, when that entry is the
-// source (`source`, or the file it was read from).
-void PlaceEmlx(PendingEmlx& pending, const fw::FolderItem& source, const OtherOutputName& otherName = nullptr);
+// Closes the output and puts it under its name, or under `name` in its
+// folder when one is given, replacing the entry there itself (never writing
+// through a link): the output is whole or absent. Refuses with an
+// IOException, and leaves nothing, when that entry is the source (`source`,
+// or the file it was read from).
+void PlaceEmlx(PendingEmlx& pending, const fw::FolderItem& source, const fw::String& name = fw::String());
 
 // Both in one.
-void WriteEmlxFile(const fw::Ref<fw::FolderItem>& output, const fw::FolderItem& source, EmlxDraft& draft,
-                   const OtherOutputName& otherName = nullptr);
+void WriteEmlxFile(const fw::Ref<fw::FolderItem>& output, const fw::FolderItem& source, EmlxDraft& draft);

@@ -2,6 +2,8 @@
 #include "engine/EmlxFile.h"
 #include "engine/EngineAlerts.h"
 #include "engine/FailureReport.h"
+#include "framework/Exceptions.h"
+#include "framework/NameFolding.h"
 #include "windows/MainWindow.h"
 
 using namespace fw;
@@ -10,6 +12,10 @@ Ref<FolderItem> MainWindow::p_ConvertSingleFile(Ref<FolderItem> source) {
     try {
         EmlxDraft draft = ReadEmlxDraft(*source, [this](const String& header) { return p_GetPList(header); });
         Ref<FolderItem> output = SourceFile->Parent()->Child(EmlxFileName(source->Name()));
+        // "M.EMLX" gives "M.emlx": on a volume that folds letter case, that is
+        // the source, whatever the volume says of the two entries.
+        if (FoldedName(output->CanonicalPath()) == FoldedName(source->CanonicalPath()))
+            throw IOException("the output " + output->Path().string() + " is its own source");
         WriteEmlxFile(output, *source, draft);
         return output;
     } catch (...) {

@@ -26,7 +26,7 @@ void MainWindow::p_ConvertFile_Obs(Ref<FolderItem> source, Ref<FolderItem> desti
         draft.trailer = TrailerOf(draft.message, [this](const String& header) { return p_GetPList(header); });
         // CreateTextFile raises rather than giving no stream, and the content
         // is already in encoding 43, so the shared writer does what this one did.
-        WriteBatchOutput(*source, *destination, std::move(draft));
+        WriteBatchOutput(*source, destination, std::move(draft));
     } catch (...) {
         AlertCaughtFailure(kAlertConvertFile);
     }

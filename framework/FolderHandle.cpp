@@ -89,4 +89,22 @@ std::filesystem::path FolderHandle::Path() const {
     return path;
 }
 
+// Kept once worked out: the folders of a deep tree share their parents' paths.
+const std::string& FolderHandle::CanonicalPath() const {
+    std::call_once(resolvedOnce_, [this] { resolved_ = parent ? JoinedPath(parent->CanonicalPath(), name) : ResolvedPath(name); });
+    return resolved_;
+}
+
+std::string JoinedPath(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder.back() == '/') return folder + name;
+    return folder + "/" + name;
+}
+
+std::string ResolvedPath(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+    if (error) resolved = std::filesystem::absolute(path, error).lexically_normal();
+    return resolved.string();
+}
+
 }  // namespace fw

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <sys/stat.h>
 
@@ -26,12 +27,17 @@ struct FolderHandle {
     // open, it may be asked from any thread.
     int Fd();
     std::filesystem::path Path() const;
+    // The path with the links of the chosen folder at the top resolved, so
+    // that two items reached from two choices can be told to be one place.
+    const std::string& CanonicalPath() const;
 
     const std::shared_ptr<FolderHandle> parent;
     const std::string name;
 
 private:
     std::atomic<int> fd_;
+    mutable std::once_flag resolvedOnce_;
+    mutable std::string resolved_;
 };
 
 // A file being written: without a name in its folder (or, where the file
@@ -77,6 +83,11 @@ private:
 // (none restores it), which also lets new files go without a name again.
 using UnnamedFileNaming = std::function<bool(int fd, int dirfd, const char* as)>;
 void SetUnnamedFileNaming(UnnamedFileNaming naming);
+
+// The path absolute, with its links and "." and ".." resolved as far as it exists.
+std::string ResolvedPath(const std::filesystem::path& path);
+// A folder's path and a name in it.
+std::string JoinedPath(const std::string& folder, const std::string& name);
 
 // The codes of an open file.
 FolderItem::MacCodes CodesOf(int fd);

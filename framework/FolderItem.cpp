@@ -9,11 +9,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
-#include <time.h>
 #include <unistd.h>
-#ifdef __linux__
-#include <sys/vfs.h>
-#endif
 
 #include "framework/FileCalls.h"
 #include "framework/FolderHandle.h"
@@ -129,6 +125,11 @@ void FolderItem::Raise(const std::string& what, int error) const { RaiseIOError(
 fs::path FolderItem::Path() const {
     Adopt();
     return folder_ ? folder_->Path() / name_ : fs::path(name_);
+}
+
+std::string FolderItem::CanonicalPath() const {
+    Adopt();
+    return folder_ ? JoinedPath(folder_->CanonicalPath(), name_) : ResolvedPath(name_);
 }
 
 String FolderItem::Name() const {
@@ -433,56 +434,6 @@ std::optional<FolderItem::Identity> FolderItem::LeadsTo() const {
 bool FolderItem::Unchanged(const Snapshot& seen) const {
     struct stat st;
     return StatEntry(st, false) && SnapshotOf(st) == seen;
-}
-
-namespace {
-// How finely the folder's file system stamps times, where it is coarser
-// than the clock: a file made after a moment may bear a time before it.
-int64_t StampGrain(int dirfd) {
-#ifdef __linux__
-    constexpr long kMsdos = 0x4d44, kExfat = 0x2011BAB0, kHfsPlus = 0x482b;
-    struct statfs fs;
-    if (::fstatfs(dirfd, &fs) == 0) {
-        if (fs.f_type == kMsdos || fs.f_type == kExfat) return 2;
-        if (fs.f_type == kHfsPlus) return 1;
-    }
-#else
-    (void)dirfd;
-#endif
-    return 0;
-}
-}  // namespace
-
-std::vector<FolderItem::Identity> FolderItem::FilesChangedSince(const FileTime& moment) const {
-    const int listFd = WithinHandleReserve(::openat(SelfHandle()->Fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
-    if (!dir) {
-        const int error = errno;
-        if (listFd >= 0) ::close(listFd);
-        Raise("cannot list", error);
-    }
-    FileTime since = moment;
-    if (const int64_t grain = StampGrain(::dirfd(dir))) since = {since.seconds - since.seconds % grain, 0};
-    std::vector<Identity> files;
-    while (const struct dirent* entry = ::readdir(dir)) {
-        struct stat st;
-        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
-        const Snapshot seen = SnapshotOf(st);
-        if (seen.changed > since.seconds || (seen.changed == since.seconds && seen.changedNs >= since.nanoseconds))
-            files.push_back(seen.identity);
-    }
-    ::closedir(dir);
-    return files;
-}
-
-FileTime FileTimeNow() {
-    struct timespec now;
-#ifdef CLOCK_REALTIME_COARSE
-    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);  // the clock the kernel stamps files with
-#else
-    ::clock_gettime(CLOCK_REALTIME, &now);
-#endif
-    return {static_cast<int64_t>(now.tv_sec), static_cast<int64_t>(now.tv_nsec)};
 }
 
 }  // namespace fw

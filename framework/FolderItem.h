@@ -27,7 +27,6 @@ class TextOutputStream;
 class Picture;
 struct FolderHandle;
 struct PendingFile;
-struct FileTime;
 
 class FolderItem : public Object {
 public:
@@ -70,6 +69,11 @@ public:
     // The path the item stands for, for messages and tests; it may be longer
     // than the system's limit and is never used to reach the entry.
     std::filesystem::path Path() const;
+    // The path with the links of the chosen path the item was reached from
+    // resolved (an entry of the walk that is a link stays itself): items
+    // reached from two choices are one place when their paths are one. A
+    // text, not a std::filesystem::path, which takes a deep path apart.
+    std::string CanonicalPath() const;
 
     String Name() const;         // the entry's name, with its extension
     String DisplayName() const;  // the name as the user sees it
@@ -134,9 +138,6 @@ public:
     // Whether the entry, not following a link, is still what was seen: false
     // when it has gone, or has been replaced, written or changed since.
     bool Unchanged(const Snapshot& seen) const;
-    // The files of this folder whose status changed at or after the moment:
-    // among them, every file made since then.
-    std::vector<Identity> FilesChangedSince(const FileTime& moment) const;
     // Why the last OpenAsTextFile gave Nil: the path and the system's reason.
     std::string LastError() const { return lastError_; }
 
@@ -178,13 +179,6 @@ private:
     std::shared_ptr<PendingFile> pending_;  // the file CreateTextFile made
     mutable std::string lastError_;
 };
-
-// A moment as the file system stamps entries with it: an entry made or
-// changed later bears a status change time at or after it.
-struct FileTime {
-    int64_t seconds = 0, nanoseconds = 0;
-};
-FileTime FileTimeNow();
 
 // Tests watch what a run makes through this: it is told every file and
 // folder that CreateTextFile and CreateAsFolder bring into being.

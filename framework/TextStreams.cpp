@@ -126,4 +126,9 @@ void TextOutputStream::Close(const FolderItem::NameTakenRule& whenTaken) {
     file_->Place(whenTaken);
 }
 
+void TextOutputStream::CloseAs(const String& name, const FolderItem::NameTakenRule& whenTaken) {
+    if (!file_->placed) file_->name = name.ToUTF8();
+    file_->Place(whenTaken);
+}
+
 }  // namespace fw

@@ -65,6 +65,8 @@ public:
     // Puts the file under its name, following the rule when the name is
     // taken (none: the entry there is replaced).
     void Close(const FolderItem::NameTakenRule& whenTaken = nullptr);
+    // The same under another name in the same folder.
+    void CloseAs(const String& name, const FolderItem::NameTakenRule& whenTaken = nullptr);
 
 private:
     std::shared_ptr<PendingFile> file_;

@@ -176,33 +176,72 @@ TEST_F(BatchWalk, ARerunReplacesTheSameFiles) {
     EXPECT_TRUE(dialogs_->alerts.empty());
 }
 
-TEST_F(BatchWalk, LinkLoopsAndATargetInsideTheSourceFinish) {
+TEST_F(BatchWalk, LinkLoopsFinish) {
     Write("Inbox/a.eml", Message("a"));
     Write("Inbox/Sub/s.eml", Message("s"));
     fs::create_directory_symlink(Path("Inbox"), Path("Inbox/Sub/loop"));
-    fs::create_directories(Path("Inbox/Target"));
     for (Layout layout : {Layout::Mirror, Layout::Mailbox, Layout::MailStructure}) {
-        Run("Inbox", layout, "Inbox/Target");
+        Run("Inbox", layout);
         EXPECT_EQ(ItemCount(), 2);
         EXPECT_EQ(Progress(), 2);
+        window_->StatusBar()->SetValue(0);
     }
-    // A target chosen through a link is passed over all the same.
-    fs::create_directory_symlink(Path("Inbox/Target"), Path("LinkToTarget"));
-    Write("Inbox/Target/note.eml", Message("note"));
-    for (Layout layout : {Layout::Mirror, Layout::Mailbox, Layout::MailStructure}) {
-        made_.clear();
-        Run("Inbox", layout, "LinkToTarget");
-        EXPECT_EQ(ItemCount(), 2);
-        EXPECT_EQ(Progress(), 2);
-        for (const std::string& m : made_) EXPECT_EQ(m.find("note"), std::string::npos) << m;
-    }
-    // The source itself as the target: the run's own folders are not walked.
-    fs::remove_all(Path("Inbox/Target"));
-    Run("Inbox", Layout::Mailbox, "Inbox");
-    EXPECT_EQ(Progress(), 2);
-    EXPECT_TRUE(fs::exists(Path("Inbox/Inbox_converted/Inbox.mbox/Messages/a.emlx")));
-    EXPECT_FALSE(fs::exists(Path("Inbox/Inbox_converted/Inbox/Inbox_converted")));
     EXPECT_TRUE(dialogs_->alerts.empty());
+}
+
+TEST_F(BatchWalk, ATargetInsideTheSourceIsConvertedButForTheRunsOutputFolders) {
+    // The target's own messages and folders are the user's: only the
+    // outputs in it are passed over, on the first run and on a rerun.
+    struct Case {
+        const char* what;
+        Layout layout;
+        const char* target;  // as chosen
+        std::map<std::string, std::string> converted;  // below Mail: subject
+    };
+    const Case cases[] = {
+        {"mirror layout, target Mail/Inbox", Layout::Mirror, "Mail/Inbox",
+         {{"Inbox/Mail_conv/a.emlx", "a"}, {"Inbox/Mail_conv/b.emlx", "b"},
+          {"Inbox/Mail_conv/Inbox/c.emlx", "c"}, {"Inbox/Mail_conv/Inbox/d.emlx", "d"},
+          {"Inbox/Mail_conv/Inbox/Old/e.emlx", "e"}}},
+        {"mailbox layout, target Mail/Inbox", Layout::Mailbox, "Mail/Inbox",
+         {{"Inbox/Mail_converted/Mail.mbox/Messages/a.emlx", "a"}, {"Inbox/Mail_converted/Mail.mbox/Messages/b.emlx", "b"},
+          {"Inbox/Mail_converted/Mail/Inbox.mbox/Messages/c.emlx", "c"},
+          {"Inbox/Mail_converted/Mail/Inbox.mbox/Messages/d.emlx", "d"},
+          {"Inbox/Mail_converted/Mail/Inbox/Old.mbox/Messages/e.emlx", "e"}}},
+        {"Mail-structure layout, target Mail/Inbox", Layout::MailStructure, "Mail/Inbox",
+         {{"Inbox/Mail_converted/Mail.mbox/a.emlx", "a"}, {"Inbox/Mail_converted/Mail.mbox/b.emlx", "b"},
+          {"Inbox/Mail_converted/Mail/Inbox.mbox/c.emlx", "c"}, {"Inbox/Mail_converted/Mail/Inbox.mbox/d.emlx", "d"},
+          {"Inbox/Mail_converted/Mail/Inbox/Old.mbox/e.emlx", "e"}}},
+        {"mirror layout, target chosen through a link", Layout::Mirror, "LinkToInbox",
+         {{"Inbox/Mail_conv/a.emlx", "a"}, {"Inbox/Mail_conv/b.emlx", "b"},
+          {"Inbox/Mail_conv/Inbox/c.emlx", "c"}, {"Inbox/Mail_conv/Inbox/d.emlx", "d"},
+          {"Inbox/Mail_conv/Inbox/Old/e.emlx", "e"}}},
+        {"mailbox layout, the source itself as the target", Layout::Mailbox, "Mail",
+         {{"Mail_converted/Mail.mbox/Messages/a.emlx", "a"}, {"Mail_converted/Mail.mbox/Messages/b.emlx", "b"},
+          {"Mail_converted/Mail/Inbox.mbox/Messages/c.emlx", "c"},
+          {"Mail_converted/Mail/Inbox.mbox/Messages/d.emlx", "d"},
+          {"Mail_converted/Mail/Inbox/Old.mbox/Messages/e.emlx", "e"}}},
+    };
+    fs::create_directories(Path("Mail/Inbox"));
+    fs::create_directory_symlink(Path("Mail/Inbox"), Path("LinkToInbox"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        deep_tree::RemoveTree(Path("Mail"));
+        for (const char* name : {"a", "b", "Inbox/c", "Inbox/d", "Inbox/Old/e"}) Write(std::string("Mail/") + name + ".eml", Message(fs::path(name).filename()));
+        for (const char* run : {"first run", "rerun"}) {
+            SCOPED_TRACE(run);
+            window_->StatusBar()->SetValue(0);
+            Run("Mail", c.layout, c.target);
+            EXPECT_EQ(ItemCount(), 5);
+            EXPECT_EQ(Progress(), 5);
+            std::map<std::string, std::string> converted;
+            for (const auto& entry : fs::recursive_directory_iterator(Path("Mail")))
+                if (entry.path().extension() == ".emlx")
+                    converted[fs::relative(entry.path(), Path("Mail")).generic_string()] = ReadEmlx(entry.path()).subject;
+            EXPECT_EQ(converted, c.converted);
+            EXPECT_TRUE(dialogs_->alerts.empty());
+        }
+    }
 }
 
 TEST_F(BatchWalk, ALevelWritingWhereTheRunHasWrittenAlreadyReplacesNoneOfItsFiles) {

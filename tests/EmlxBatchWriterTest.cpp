@@ -112,6 +112,35 @@ TEST_F(EmlxBatchWriter, NameClashesWithinARunGetNumberedNames) {
     EXPECT_FALSE(std::filesystem::exists(Path("out/a 4.emlx")));
 }
 
+TEST_F(EmlxBatchWriter, NamesThatAMacTakesForOneClashOnEveryVolume) {
+    // The outputs go to a Mac, whose disk folds letter case and Unicode
+    // normalisation: on this volume too, such names are numbered.
+    const struct Case {
+        const char* what;
+        std::vector<std::string> sources;
+        std::vector<std::string> outputs;  // in the order of the sources
+    } cases[] = {
+        {"letter case", {"Note.eml", "note.eml", "NOTE.eml"}, {"Note.emlx", "note 2.emlx", "NOTE 3.emlx"}},
+        {"composed and decomposed accents", {"caf\xC3\xA9.eml", "cafe\xCC\x81.txt"}, {"caf\xC3\xA9.emlx", "cafe\xCC\x81 2.emlx"}},
+        {"case beyond ASCII", {"\xC3\x84rger.eml", "\xC3\xA4rger.eml"}, {"\xC3\x84rger.emlx", "\xC3\xA4rger 2.emlx"}},
+        {"bytes that are not UTF-8 keep their names", {"\xFF.eml", "\xFE.eml"}, {"\xFF.emlx", "\xFE.emlx"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(Path("out"));
+        std::filesystem::create_directories(Path("out"));
+        MainWindowTestAccess::ClearBatchOutputsWritten(*window_);
+        for (size_t i = 0; i < c.sources.size(); ++i) {
+            Write("src/" + c.sources[i], "Subject: message " + std::to_string(i) + "\n");
+            ConvertIntoFolder("src/" + c.sources[i], "out");
+        }
+        for (size_t i = 0; i < c.sources.size(); ++i)
+            EXPECT_EQ(ReadEmlx(Path("out/" + c.outputs[i])).subject, "message " + std::to_string(i)) << c.outputs[i];
+        EXPECT_EQ(static_cast<size_t>(std::distance(std::filesystem::directory_iterator(Path("out")), {})), c.sources.size());
+    }
+    EXPECT_TRUE(dialogs_->alerts.empty());
+}
+
 TEST_F(EmlxBatchWriter, ANameFreedByAFailedWriteIsNotSkipped) {
     Write("src/a.eml", "Subject: first\n");
     Write("src/a.txt", "Subject: second\n");

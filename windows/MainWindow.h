@@ -14,6 +14,7 @@
 #include "framework/Window.h"
 
 struct AheadWork;
+class BatchPlaces;
 struct EmlxDraft;
 struct PendingEmlx;
 class ReadAheadRun;
@@ -96,20 +97,17 @@ private:
                           const fw::Ref<fw::FolderItem>& folderDestination, LevelWalker walker);
     void ConvertMailboxLevel(fw::Ref<fw::FolderItem> SrcFolder, fw::Ref<fw::FolderItem> DestFolder, bool TopLevel,
                              bool withMessagesFolder, LevelWalker walker);
-    // Starts what a run remembers: the folders it passes over and the files it has written.
+    // Starts what a run remembers: the folders it passes over and the names it has written.
     void BeginBatchRun(const fw::FolderItem& source, const fw::Ref<fw::FolderItem>& target);
     // Makes one output folder of a level; true when it exists afterwards.
     // Raises when the folder is the source folder, which is only ever read.
     bool MakeOutputFolder(fw::FolderItem& folder);
     void RefuseSourceFolder(const fw::FolderItem& folder) const;
-    void PassOver(const fw::FolderItem& folder);
     bool PassesOverFolder(const fw::FolderItem& folder) const;
     bool BatchAbandoned() const;
     bool WalkStopRequested() const;
-    // The folders a run passes over: the target folder, the run's top-level
-    // output folders and every folder the walk has made.
-    std::set<fw::FolderItem::Identity> batchPassedOver_;
-    std::optional<fw::FolderItem::Identity> batchSource_;
+    BatchPlaces& BatchPlacesOfRun();
+    std::shared_ptr<BatchPlaces> batchPlaces_;
     int32_t countDepth_ = 0;
     // The threads that read, convert and write the next files of a folder
     // while the walk puts one in place; after a failure that the main thread
@@ -129,17 +127,10 @@ private:
     enum class BatchFileDone { Converted, Alerted, GivenBack };
     BatchFileDone ConvertBatchFile(const fw::Ref<fw::FolderItem>& source, const fw::Ref<fw::FolderItem>& destination,
                                    AheadWork ahead, bool mayGiveBack);
-    void PlaceBatchOutput(const fw::FolderItem& source, PendingEmlx& pending);
-    void WriteBatchOutput(const fw::FolderItem& source, const fw::FolderItem& destination, EmlxDraft&& draft);
+    void PlaceBatchOutput(const fw::FolderItem& source, const fw::Ref<fw::FolderItem>& destination,
+                          PendingEmlx& pending);
+    void WriteBatchOutput(const fw::FolderItem& source, const fw::Ref<fw::FolderItem>& destination, EmlxDraft&& draft);
     void ClearBatchOutputsWritten();
-    // The files a batch level writes, told apart by their entries on disk.
-    using OutputSet = std::unordered_set<fw::FolderItem::Identity, fw::FolderItem::IdentityHash>;
-    OutputSet batchOutputsWritten_;
-    // The folders a run has written files into, and when it began: a level
-    // that writes into one of them again starts from the files made there.
-    void SeedOutputsWritten(const fw::FolderItem& fileDestination);
-    std::set<fw::FolderItem::Identity> batchFoldersWrittenInto_;
-    fw::FileTime batchStart_;
 
     // While "Batch Convert" runs, the buttons that start work or change a
     // choice do nothing: no nested run, no folder changed under the walk.
