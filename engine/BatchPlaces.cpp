@@ -54,6 +54,10 @@ void BatchPlaces::NoteWritten(const Ref<FolderItem>& destination, const String& 
 
 void BatchPlaces::ForgetWritten() {
     written_.clear();
+    LetGo();
+}
+
+void BatchPlaces::LetGo() {
     lastDestination_ = Nil;
     lastWritten_ = nullptr;
 }

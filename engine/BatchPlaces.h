@@ -37,6 +37,8 @@ public:
     void NoteWritten(const fw::Ref<fw::FolderItem>& destination, const fw::String& name);
     // Forgets the names written, as a new run does.
     void ForgetWritten();
+    // Lets go of the folder it keeps at hand, once the run is over.
+    void LetGo();
 
 private:
     using Names = std::unordered_set<std::string>;

@@ -38,6 +38,13 @@ void MainWindow::BeginBatchRun(const FolderItem& source, const Ref<FolderItem>& 
         if (Ref<FolderItem> root = target->Child(source.Name() + suffix)) places.AddOutputFolder(*root);
 }
 
+// A volume that a run has kept open could not be ejected: once the count or
+// the walk is over, none of its folders stays open.
+void MainWindow::EndBatchPass(const Ref<FolderItem>& source) {
+    if (source) source->LetGo();
+    if (batchPlaces_) batchPlaces_->LetGo();
+}
+
 // Sources are only ever read. An output folder is made in the target folder
 // or in an output folder of the run, and every folder of the source tree but
 // the source folder itself lies in another folder of that tree: so while no
@@ -98,6 +105,7 @@ void MainWindow::WalkLevelEntries(FolderItem& source, const Ref<FolderItem>& fil
 
 void MainWindow::p_Convert(Ref<FolderItem> SrcFolder, Ref<FolderItem> DestFolder, bool TopLevel) {
     try {
+        const BatchPassEnd end{*this, TopLevel ? SrcFolder : Nil};
         if (TopLevel) BeginBatchRun(*SrcFolder, DestFolder);
         const String name = SrcFolder->Name() + (TopLevel ? kMirrorSuffix : String());
         Ref<FolderItem> output = DestFolder->Child(name);
@@ -123,6 +131,7 @@ Ref<FolderItem> MailboxDestination(const Ref<FolderItem>& SrcFolder, const Ref<F
 // beside it, and the "Messages" folder inside the mailbox when asked for.
 void MainWindow::ConvertMailboxLevel(Ref<FolderItem> SrcFolder, Ref<FolderItem> DestFolder, bool TopLevel,
                                      bool withMessagesFolder, LevelWalker walker) {
+    const BatchPassEnd end{*this, TopLevel ? SrcFolder : Nil};
     if (TopLevel) BeginBatchRun(*SrcFolder, DestFolder);
     DestFolder = MailboxDestination(SrcFolder, DestFolder, TopLevel,
                                     [this](FolderItem& f) { return MakeOutputFolder(f); });

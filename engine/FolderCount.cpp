@@ -8,6 +8,7 @@ using namespace fw;
 
 void MainWindow::p_CountItems(Ref<FolderItem> Folder) {
     try {
+        const BatchPassEnd end{*this, countDepth_ == 0 ? Folder : Nil};
         // The top call starts the run, so the count passes over what the walk will.
         if (countDepth_ == 0) BeginBatchRun(*Folder, TargetFolder);
         struct Depth {

@@ -216,6 +216,12 @@ Ref<FolderItem> FolderItem::Item(int32_t index) {
     return ListedItem(index);
 }
 
+void FolderItem::LetGo() {
+    std::atomic_store(&self_, std::shared_ptr<FolderHandle>());
+    listing_.clear();
+    listedOnce_ = false;
+}
+
 Ref<FolderItem> FolderItem::ListedItem(int32_t index) const {
     if (index < 1 || static_cast<size_t>(index) > listing_.size()) return Nil;
     const ListedEntry& entry = listing_[static_cast<size_t>(index - 1)];

@@ -87,6 +87,10 @@ public:
     // folder, a link, unreadable); Item indexes the last listing.
     int32_t Count();
     Ref<FolderItem> Item(int32_t index);
+    // Lets go of the folder's open handle and listing (its items keep the
+    // handle while they last); the next use opens and lists it again. An open
+    // folder keeps its volume busy: a USB stick could not be ejected.
+    void LetGo();
 
     bool Exists() const;     // an entry of that name exists now, whatever its kind
     // A folder, also one reached through a link. An entry whose kind cannot

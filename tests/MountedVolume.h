@@ -15,9 +15,17 @@ public:
     MountedVolume(const MountedVolume&) = delete;
     MountedVolume& operator=(const MountedVolume&) = delete;
     ~MountedVolume() {
-        Shell("umount " + Quoted(at_.string()) + " 2>&1 || umount -l " + Quoted(at_.string()));
+        if (!unmounted_) Shell("umount " + Quoted(at_.string()) + " 2>&1 || umount -l " + Quoted(at_.string()));
         if (!loop_.empty()) Shell("losetup -d " + Quoted(loop_));
         if (!image_.empty()) std::filesystem::remove(image_);
+    }
+
+    // Unmounts the volume, as ejecting a USB stick does: false while a
+    // process keeps something on it open.
+    bool Unmount() {
+        std::string output;
+        unmounted_ = unmounted_ || Shell("umount " + Quoted(at_.string()), output);
+        return unmounted_;
     }
 
     // An empty exFAT volume mounted at `at` through exfat-fuse (none with
@@ -84,4 +92,5 @@ private:
 
     std::filesystem::path at_;
     std::string image_, loop_;
+    bool unmounted_ = false;
 };

@@ -99,6 +99,16 @@ private:
                              bool withMessagesFolder, LevelWalker walker);
     // Starts what a run remembers: the folders it passes over and the names it has written.
     void BeginBatchRun(const fw::FolderItem& source, const fw::Ref<fw::FolderItem>& target);
+    // Lets go of the folders the count or the walk of `source` kept open,
+    // when the top level of either ends.
+    void EndBatchPass(const fw::Ref<fw::FolderItem>& source);
+    struct BatchPassEnd {
+        MainWindow& window;
+        fw::Ref<fw::FolderItem> source;  // Nil below the top level
+        ~BatchPassEnd() {
+            if (source) window.EndBatchPass(source);
+        }
+    };
     // Makes one output folder of a level; true when it exists afterwards.
     // Raises when the folder is the source folder, which is only ever read.
     bool MakeOutputFolder(fw::FolderItem& folder);
