@@ -15,8 +15,8 @@ public:
         std::fprintf(stderr, "alert: %s\n", prompt.ToUTF8().c_str());
         return 1;
     }
-    fw::Ref<fw::FolderItem> SelectFolder(const fw::String&) override { return fw::Nil; }
-    fw::Ref<fw::FolderItem> GetOpenFolderItem(const fw::String&) override { return fw::Nil; }
+    fw::Ref<fw::FolderItem> SelectFolder(const fw::String&, const std::string&) override { return fw::Nil; }
+    fw::Ref<fw::FolderItem> GetOpenFolderItem(const fw::String&, const std::string&) override { return fw::Nil; }
     void Beep() override {}
 };
 

@@ -62,7 +62,11 @@ void Label::Apply() {
     if (!label) return;
     label->setText(Q(text_));
     const Qt::Alignment horizontal = textAlign_ == 1 ? Qt::AlignHCenter : textAlign_ == 2 ? Qt::AlignRight : Qt::AlignLeft;
-    label->setAlignment(horizontal | Qt::AlignTop);
+    // One line stands in the middle of its box. At the top, the font's small
+    // leading put its letters on the edge of a control just above: the status
+    // line's box begins 3 pixels inside the progress bar's. Several lines run
+    // from the top.
+    label->setAlignment(horizontal | (multiline_ ? Qt::AlignTop : Qt::AlignVCenter));
     label->setWordWrap(multiline_);
     label->setTextInteractionFlags(selectable_ ? Qt::TextSelectableByMouse : Qt::NoTextInteraction);
     QPalette palette = label->palette();

@@ -1,6 +1,7 @@
 #include "framework/Dialogs.h"
 
 #include "framework/Application.h"
+#include "framework/DialogStartFolder.h"
 #include "framework/MainThread.h"
 #include "framework/QtDialogProvider.h"
 
@@ -34,12 +35,17 @@ int32_t VB_RuntimeMsgBox(const String& prompt, int32_t buttons, const String& ti
 
 Ref<FolderItem> RuntimeSelectFolder(const String& prompt) {
     RequireMainThread();
-    return Dialogs().SelectFolder(prompt);
+    Ref<FolderItem> chosen = Dialogs().SelectFolder(prompt, DialogStartFolder());
+    if (chosen) RememberDialogFolder(chosen->AbsolutePath().ToUTF8());
+    return chosen;
 }
 
 Ref<FolderItem> RuntimeGetOpenFolderItem(const String& filter) {
     RequireMainThread();
-    return Dialogs().GetOpenFolderItem(filter);
+    Ref<FolderItem> chosen = Dialogs().GetOpenFolderItem(filter, DialogStartFolder());
+    if (chosen)
+        if (Ref<FolderItem> folder = chosen->Parent()) RememberDialogFolder(folder->AbsolutePath().ToUTF8());
+    return chosen;
 }
 
 void RuntimeBeep() {

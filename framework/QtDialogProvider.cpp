@@ -24,14 +24,16 @@ int32_t QtDialogProvider::MsgBox(const String& prompt, int32_t, const String& ti
     return 1;  // OK
 }
 
-Ref<FolderItem> QtDialogProvider::SelectFolder(const String& prompt) {
-    return Item(QFileDialog::getExistingDirectory(QApplication::activeWindow(), Q(prompt)));
+Ref<FolderItem> QtDialogProvider::SelectFolder(const String& prompt, const std::string& startFolder) {
+    return Item(QFileDialog::getExistingDirectory(QApplication::activeWindow(), Q(prompt),
+                                                  QString::fromStdString(startFolder)));
 }
 
-Ref<FolderItem> QtDialogProvider::GetOpenFolderItem(const String& filter) {
+Ref<FolderItem> QtDialogProvider::GetOpenFolderItem(const String& filter, const std::string& startFolder) {
     QString types = filter.IsEmpty() ? QString("All files (*)")
                                      : QString("Message files (*.%1 *.%1x);;All files (*)").arg(Q(filter));
-    return Item(QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(), types));
+    return Item(QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
+                                             QString::fromStdString(startFolder), types));
 }
 
 void QtDialogProvider::Beep() {

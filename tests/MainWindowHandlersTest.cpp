@@ -6,10 +6,14 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <cstdlib>
+#include <optional>
+
 #include "AsUnprivilegedUser.h"
 #include "EmlxReader.h"
 #include "MainWindowAccess.h"
 #include "StandardError.h"
+#include "framework/DialogStartFolder.h"
 #include "framework/EventDispatch.h"
 #include "windows/AboutWindow.h"
 
@@ -167,6 +171,61 @@ TEST_F(MainWindowFlow, EachChooserCancelledRefusedOrAccepted) {
         EXPECT_EQ(Enabled(), before);
     }
     EXPECT_TRUE(dialogs_->alerts.empty());
+}
+
+namespace {
+
+// HOME set for a test, in a run of the program where no dialog has been answered
+// yet; both as they were afterwards.
+class FreshSessionAtHome {
+public:
+    explicit FreshSessionAtHome(const fs::path& home) : remembered_(RememberedDialogFolder()) {
+        if (const char* h = std::getenv("HOME")) home_ = h;
+        ::setenv("HOME", home.c_str(), 1);
+        RememberDialogFolder("");
+    }
+    ~FreshSessionAtHome() {
+        if (home_) ::setenv("HOME", home_->c_str(), 1);
+        else ::unsetenv("HOME");
+        RememberDialogFolder(remembered_);
+    }
+
+private:
+    std::optional<std::string> home_;
+    std::string remembered_;
+};
+
+}  // namespace
+
+TEST_F(MainWindowFlow, TheChoosersOpenAtHomeUntilAChoiceThenWhereTheLastChoiceWasMade) {
+    fs::create_directories(Path("home"));
+    Write("Mail/Inbox/a.eml", Message("a"));
+    Write("Letters/x.eml", Message("x"));
+    fs::create_directories(Path("Out"));
+    FreshSessionAtHome session(Path("home"));
+    const struct {
+        Chooser chooser;
+        std::string answer;  // "" cancels
+        std::string opensIn;
+    } steps[] = {
+        {Chooser::SourceFile, "", "home"},  // a cancel remembers nothing
+        {Chooser::SourceFolder, "Mail/Inbox", "home"},
+        {Chooser::TargetFolder, "Out", "Mail/Inbox"},
+        {Chooser::SourceFile, "Letters/x.eml", "Out"},  // a file: the folder it lies in
+        {Chooser::SourceFolder, "", "Letters"},
+        {Chooser::TargetFolder, "Mail", "Letters"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.answer.empty() ? "cancelled" : step.answer);
+        dialogs_->startFolders.clear();
+        Choose(step.chooser, step.answer);
+        EXPECT_EQ(dialogs_->startFolders, Strings{Path(step.opensIn).string()});
+    }
+    // The folder chosen last is gone: home again.
+    fs::remove_all(Path("Mail"));
+    dialogs_->startFolders.clear();
+    Choose(Chooser::SourceFile, "");
+    EXPECT_EQ(dialogs_->startFolders, Strings{Path("home").string()});
 }
 
 TEST_F(MainWindowFlow, UnwritableFoldersAreRefusedForTheUnprivilegedUser) {

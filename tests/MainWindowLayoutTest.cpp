@@ -325,6 +325,44 @@ TEST_F(MainWindowLayout, AHandlerWhoseWindowIsGoneRaisesNilObjectException) {
     EXPECT_THROW(field->RaiseEvent("TextChange"), NilObjectException);
 }
 
+TEST_F(MainWindowLayout, TheStatusLineLiesAboveTheBarAndItsTextShowsWhole) {
+    window_->TabPanel1()->SetValue(1);
+    window_->StatusBar()->SetMaximum(315);
+    window_->StatusBar()->SetValue(315);  // a full bar: its edge is at its darkest
+    window_->StatusText()->SetText("314 of 315 (hit esc to stop)");
+    QWidget* bar = window_->StatusBar()->Widget();
+    QWidget* label = window_->StatusText()->Widget();
+    QWidget* page = window_->TabPanel1()->Page(1);
+
+    // The label, made later, lies above the bar where their boxes meet.
+    const QObjectList& bottomToTop = page->children();
+    EXPECT_LT(bottomToTop.indexOf(bar), bottomToTop.indexOf(label));
+    const QRect shared = bar->geometry() & label->geometry();
+    ASSERT_FALSE(shared.isEmpty()) << "the boxes no longer meet";
+    EXPECT_EQ(page->childAt(shared.center()), label);
+
+    // Its text's box (where it puts ink) is the same with the bar there or not.
+    const auto grab = [&] {
+        QCoreApplication::processEvents();
+        return window_->Widget()->grab().toImage();
+    };
+    bar->hide();
+    const QImage alone = grab();
+    bar->show();
+    const QImage withBar = grab();
+    const QRect labelBox(label->mapTo(window_->Widget(), QPoint(0, 0)), label->size());
+    QRect ink;
+    for (int y = labelBox.top(); y <= labelBox.bottom(); ++y)
+        for (int x = labelBox.left(); x <= labelBox.right(); ++x)
+            if (qGray(alone.pixel(x, y)) < 160) ink |= QRect(x, y, 1, 1);
+    ASSERT_FALSE(ink.isEmpty()) << "no text drawn";
+    int changed = 0;
+    for (int y = ink.top(); y <= ink.bottom(); ++y)
+        for (int x = ink.left(); x <= ink.right(); ++x) changed += withBar.pixel(x, y) != alone.pixel(x, y);
+    EXPECT_EQ(changed, 0) << "the bar shows in the text's box, rows " << ink.top() << " to " << ink.bottom()
+                          << "; the bar ends at row " << bar->mapTo(window_->Widget(), QPoint(0, bar->height() - 1)).y();
+}
+
 TEST_F(MainWindowLayout, EveryCaptionFitsItsControl) {
     for (const ExpectedControl& e : kExpected) {
         const std::string kind = e.kind;

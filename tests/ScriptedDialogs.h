@@ -22,12 +22,14 @@ public:
         if (onAlert) onAlert(alerts.back());
         return 1;
     }
-    fw::Ref<fw::FolderItem> SelectFolder(const fw::String&) override {
+    fw::Ref<fw::FolderItem> SelectFolder(const fw::String&, const std::string& startFolder) override {
+        startFolders.push_back(startFolder);
         if (onChooser) onChooser();
         return Next(folders);
     }
-    fw::Ref<fw::FolderItem> GetOpenFolderItem(const fw::String& filter) override {
+    fw::Ref<fw::FolderItem> GetOpenFolderItem(const fw::String& filter, const std::string& startFolder) override {
         filters.push_back(filter.ToUTF8());
+        startFolders.push_back(startFolder);
         if (onChooser) onChooser();
         return Next(files);
     }
@@ -41,6 +43,7 @@ public:
 
     std::vector<RecordedAlert> alerts;
     std::vector<std::string> filters;
+    std::vector<std::string> startFolders;  // where each chooser opened, in the order they opened
     std::deque<fw::Ref<fw::FolderItem>> folders;  // answers of the choose-folder dialog (Nil: cancel)
     std::deque<fw::Ref<fw::FolderItem>> files;    // answers of the open-file dialog
     std::function<void(const RecordedAlert&)> onAlert;

@@ -6,11 +6,11 @@ scenario per run:
     python3 quelmar_e2e.py --list
 
 Each scenario starts the program afresh on a display of its own, with a scratch
-folder of its own (DIR/SCENARIO/files, or FILES) for the files it makes; the
-screenshots of its steps and the program's output go to DIR/SCENARIO. FILES
-gives the pictures paths a user knows (the README's are taken with a user's
-home folder, --files /home/anna); the files the scenario makes must not be
-there yet."""
+folder of its own (DIR/SCENARIO/files, or FILES) for the files it makes, which
+is also the program's home folder; the screenshots of its steps and the
+program's output go to DIR/SCENARIO. FILES gives the pictures paths a user knows
+(the README's are taken with a user's home folder, --files /home/anna); the
+files the scenario makes must not be there yet."""
 
 import argparse
 import email.utils
@@ -76,6 +76,8 @@ class Quelmar:
         short = ".".join(version.split(".")[:2])
         self.warning_title = "Quelmar v.%s - Warning" % short
         self.version = version
+        # Where the next file dialog opens: the home folder, then where the last choice was made.
+        self.dialog_folder = session.home
 
     def area(self):
         return self.window.geometry()
@@ -103,9 +105,12 @@ class Quelmar:
 
     def choose(self, what, button, dialog_title, field_name, path):
         """Clicks a "Select..." button and chooses the path in the Qt file dialog it opens,
-        by typing it into the dialog's name field and pressing Return."""
+        by typing it into the dialog's name field and pressing Return. The dialog
+        opens where the last choice was made (a file's folder), at first at home."""
         self.session.click(button)
         dialog = self.session.wait_for_shown(dialog_title)
+        folder = self.dialog_folder
+        wait_until("the dialog open in %s" % folder, lambda: dialog.find("combo box", folder))
         field = self.session.control(dialog, "text", field_name)
         self.session.click(field)
         self.session.type(path)
@@ -114,6 +119,7 @@ class Quelmar:
         self.session.key("Return")
         self.session.wait_hidden(dialog)
         wait_until("the chosen path in the main window", lambda: path in self.field_texts())
+        self.dialog_folder = path if os.path.isdir(path) else os.path.dirname(path)
 
     def expect_warning(self, text, timeout=WORK_TIMEOUT):
         """The program's warning dialog, saying `text` with its one button "OK"."""
@@ -436,10 +442,9 @@ def main():
     if not (args.app and args.version and args.output and args.scenario):
         parser.error("--app, --version, --output and a scenario are needed")
     output = os.path.join(args.output, args.scenario)
+    files = os.path.abspath(args.files or os.path.join(output, "files"))
     with VirtualDisplay() as display:
-        session = Session(display, os.path.abspath(args.app), output, workdir=output)
-        files = os.path.abspath(args.files or os.path.join(output, "files"))
-        os.makedirs(files, exist_ok=True)
+        session = Session(display, os.path.abspath(args.app), output, workdir=output, home=files)
         try:
             SCENARIOS[args.scenario](Quelmar(session, args.version), files)
         except E2EError as failure:

@@ -81,18 +81,22 @@ class VirtualDisplay:
 
 
 class Session:
-    """One run of the application on a display, started in `workdir` (where
-    its file dialogs open), with its screenshots and its output in `output`."""
+    """One run of the application on a display, started in `workdir` with `home`
+    as its user's home folder (where its file dialogs first open, and where Qt
+    keeps what it remembers of them), with its screenshots and its output in
+    `output`."""
 
-    def __init__(self, display, app, output, workdir):
+    def __init__(self, display, app, output, workdir, home):
         self.display = display
         self.output = output
+        self.home = home
         self.step = 0
         shutil.rmtree(output, ignore_errors=True)  # only this run's screenshots
         os.makedirs(output)
+        os.makedirs(home, exist_ok=True)
         self.log = open(os.path.join(output, "output.log"), "w")
         self.bus = AccessibilityBus(display.env)
-        self.env = self.bus.env
+        self.env = dict(self.bus.env, HOME=home)
         self.process = subprocess.Popen([app], env=self.env, cwd=workdir, stdout=self.log,
                                         stderr=subprocess.STDOUT, start_new_session=True)
         self.app = wait_until("the application on the accessibility bus", self._application)
