@@ -78,9 +78,6 @@ private:
 using UnnamedFileNaming = std::function<bool(int fd, int dirfd, const char* as)>;
 void SetUnnamedFileNaming(UnnamedFileNaming naming);
 
-// The codes of an open file.
-FolderItem::MacCodes CodesOf(int fd);
-
 // What a stat tells of an entry.
 FolderItem::Identity IdentityOf(const struct stat& st);
 FolderItem::Snapshot SnapshotOf(const struct stat& st);
