@@ -1,11 +1,11 @@
 #pragma once
-// What the engine's catch-alls show. Each writes the alert text and the
-// failure's own text (the path and the system's reason) to standard error, so
-// that a user with many alerts can find what each one was about; the alert
-// itself keeps its text.
+// What the engine's catch-alls show: the plain alert of the per-file writers,
+// and the alert of Msg_ShowError (ShowCaughtError, in ErrorAlert.h). Each
+// writes the alert text and the failure's own text (the path and the system's
+// reason) to standard error, so that a user with many alerts can find what
+// each one was about; the alert itself keeps its text.
 #include "framework/Text.h"
+#include "windows/ErrorAlert.h"
 
 // Inside a catch-all: the plain alert (RuntimeMsgBox) of the per-file writers.
 void AlertCaughtFailure(const fw::String& alert);
-// Inside a catch-all: the alert of Msg_ShowError.
-void ShowCaughtError(const fw::String& alert);

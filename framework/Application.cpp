@@ -105,7 +105,10 @@ void RuntimeBackgroundTask() {
     if (BackgroundTaskObserver()) BackgroundTaskObserver()();
 }
 
-void SetBackgroundTaskObserver(std::function<void()> observer) { BackgroundTaskObserver() = std::move(observer); }
+std::function<void()> SetBackgroundTaskObserver(std::function<void()> observer) {
+    std::swap(BackgroundTaskObserver(), observer);
+    return observer;
+}
 
 void QuitApplication(int32_t exitCode) {
     g_exitCode = exitCode;
@@ -117,6 +120,8 @@ bool QuitRequested() { return g_quitRequested; }
 
 void MarkRunFailed() { g_runFailed = true; }
 
+int32_t RunExitCode() { return g_runFailed && g_exitCode == 0 ? 1 : g_exitCode; }
+
 int32_t RuntimeExit() {
     RequireMainThread();
     TraceCall("RuntimeExit");
@@ -126,7 +131,7 @@ int32_t RuntimeExit() {
     ApplicationRunEnded();
     AppObject().Release();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    const int32_t exitCode = g_runFailed && g_exitCode == 0 ? 1 : g_exitCode;
+    const int32_t exitCode = RunExitCode();
     // The runtime is down: nothing of this run is pending for the next one.
     g_exitCode = 0;
     g_quitRequested = false;

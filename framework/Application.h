@@ -85,16 +85,19 @@ void RuntimeRun();
 bool EventLoopRunning();
 // The yield point of every long loop: handles the pending events, user input included.
 void RuntimeBackgroundTask();
-// Tests watch the walk through this: it runs after every yield.
-void SetBackgroundTaskObserver(std::function<void()> observer);
+// Tests watch the walk through this: it runs after every yield. Returns the
+// observer it replaces.
+std::function<void()> SetBackgroundTaskObserver(std::function<void()> observer);
 // Ends the event loop with that exit code.
 void QuitApplication(int32_t exitCode);
 bool QuitRequested();
 // The run has failed (an exception ended it): its exit code is not 0.
 void MarkRunFailed();
+// The exit code the run has come to: the code of the quit, or 1 when the run
+// failed without one.
+int32_t RunExitCode();
 // Shuts the runtime down: closes and destroys the windows still open and lets
-// go of the application object; the process's exit code, which is the code of
-// the quit, or 1 when the run failed without one.
+// go of the application object; the process's exit code, RunExitCode.
 int32_t RuntimeExit();
 
 // The framework's side of a run, in ApplicationClass.cpp: "Open" queued as

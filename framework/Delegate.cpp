@@ -41,8 +41,10 @@ std::function<void(const std::string&)>& HandlerObserver() {
 
 }  // namespace
 
-void SetHandlerObserver(std::function<void(const std::string& member)> observer) {
-    HandlerObserver() = std::move(observer);
+std::function<void(const std::string& member)> SetHandlerObserver(
+    std::function<void(const std::string& member)> observer) {
+    std::swap(HandlerObserver(), observer);
+    return observer;
 }
 
 std::string SignatureOfParameterList(const std::string& parameterList) {

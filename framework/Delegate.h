@@ -79,8 +79,9 @@ void RuntimeAddEventHandler(const Ref<Control>& control, const std::string& even
                             const Ref<Delegate>& delegate);
 
 // Tests watch the bindings through this: it is told the handler member's name
-// each time a delegate runs one.
-void SetHandlerObserver(std::function<void(const std::string& member)> observer);
+// each time a delegate runs one. Returns the observer it replaces.
+std::function<void(const std::string& member)> SetHandlerObserver(
+    std::function<void(const std::string& member)> observer);
 
 // The signature notation of a parameter list: "( TextField )" -> "%%o<TextField>".
 std::string SignatureOfParameterList(const std::string& parameterList);

@@ -20,8 +20,10 @@ std::function<void(const std::filesystem::path&)>& CreationObserver() {
 
 }  // namespace
 
-void SetCreationObserver(std::function<void(const std::filesystem::path&)> observer) {
-    CreationObserver() = std::move(observer);
+std::function<void(const std::filesystem::path&)> SetCreationObserver(
+    std::function<void(const std::filesystem::path&)> observer) {
+    std::swap(CreationObserver(), observer);
+    return observer;
 }
 
 void NoteCreated(const std::function<std::filesystem::path()>& path) {

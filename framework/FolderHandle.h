@@ -89,9 +89,6 @@ std::string ResolvedPath(const std::filesystem::path& path);
 // A folder's path and a name in it.
 std::string JoinedPath(const std::string& folder, const std::string& name);
 
-// The codes of an open file.
-FolderItem::MacCodes CodesOf(int fd);
-
 // What a stat tells of an entry.
 FolderItem::Identity IdentityOf(const struct stat& st);
 FolderItem::Snapshot SnapshotOf(const struct stat& st);

@@ -8,10 +8,10 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 #include "framework/FileCalls.h"
+#include "framework/FinderInfo.h"
 #include "framework/FolderHandle.h"
 #include "framework/HandleLimit.h"
 #include "framework/Picture.h"
@@ -22,37 +22,6 @@ namespace fs = std::filesystem;
 namespace fw {
 
 namespace {
-
-#ifdef __APPLE__
-constexpr const char* kFinderInfo = "com.apple.FinderInfo";
-ssize_t GetXattr(const char* path, void* buffer, size_t size, bool follow) {
-    return ::getxattr(path, kFinderInfo, buffer, size, 0, follow ? 0 : XATTR_NOFOLLOW);
-}
-int SetXattr(const char* path, const void* buffer, size_t size) {
-    return ::setxattr(path, kFinderInfo, buffer, size, 0, XATTR_NOFOLLOW);
-}
-int RemoveXattr(const char* path) { return ::removexattr(path, kFinderInfo, XATTR_NOFOLLOW); }
-ssize_t FGetXattr(int fd, void* buffer, size_t size) { return ::fgetxattr(fd, kFinderInfo, buffer, size, 0, 0); }
-int FSetXattr(int fd, const void* buffer, size_t size) { return ::fsetxattr(fd, kFinderInfo, buffer, size, 0, 0); }
-int FRemoveXattr(int fd) { return ::fremovexattr(fd, kFinderInfo, 0); }
-#ifndef ENODATA
-#define ENODATA ENOATTR
-#endif
-#else
-constexpr const char* kFinderInfo = "user.com.apple.FinderInfo";
-ssize_t GetXattr(const char* path, void* buffer, size_t size, bool follow) {
-    return follow ? ::getxattr(path, kFinderInfo, buffer, size) : ::lgetxattr(path, kFinderInfo, buffer, size);
-}
-int SetXattr(const char* path, const void* buffer, size_t size) {
-    return ::lsetxattr(path, kFinderInfo, buffer, size, 0);
-}
-int RemoveXattr(const char* path) { return ::lremovexattr(path, kFinderInfo); }
-ssize_t FGetXattr(int fd, void* buffer, size_t size) { return ::fgetxattr(fd, kFinderInfo, buffer, size); }
-int FSetXattr(int fd, const void* buffer, size_t size) { return ::fsetxattr(fd, kFinderInfo, buffer, size, 0); }
-int FRemoveXattr(int fd) { return ::fremovexattr(fd, kFinderInfo); }
-#endif
-
-using FinderInfoBytes = std::array<char, 32>;
 
 FolderItem::Listed ListedType(unsigned char type) {
     switch (type) {
@@ -268,23 +237,21 @@ bool FolderItem::IsWriteable() const {
 // The codes are those of the file that would be read: through a link only
 // when the listing gave a link. Read afresh at every call.
 std::optional<FolderItem::FinderInfoBytes> FolderItem::ReadFinderInfo() const {
-    FinderInfoBytes info{};
-    ssize_t n = -1;
+    std::optional<FinderInfoBytes> info;
     if (Writing()) {
-        n = FGetXattr(pending_->fd, info.data(), info.size());
+        info = FinderInfoOf(pending_->fd);
     } else {
         try {
             const Place at = At();
             if (at.dirfd == AT_FDCWD || HandlePathsWork()) {
-                n = GetXattr(HandlePath(at.dirfd, at.name).c_str(), info.data(), info.size(), FollowsLink());
+                info = FinderInfoOf(HandlePath(at.dirfd, at.name).c_str(), FollowsLink());
             } else if (const int fd = OpenForReading(at); fd >= 0) {
-                n = FGetXattr(fd, info.data(), info.size());
+                info = FinderInfoOf(fd);
                 ::close(fd);
             }
         } catch (const IOException&) {
         }
     }
-    if (n <= 0) return std::nullopt;
     return info;
 }
 
@@ -297,36 +264,16 @@ int FolderItem::OpenForReading(const Place& at) const {
     return WithinHandleReserve(::openat(at.dirfd, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | (FollowsLink() ? 0 : O_NOFOLLOW)));
 }
 
-namespace {
-constexpr size_t kTypeOffset = 0, kCreatorOffset = 4;
+String FolderItem::MacType() const { return FinderCodeAt(ReadFinderInfo(), kFinderTypeOffset); }
+String FolderItem::MacCreator() const { return FinderCodeAt(ReadFinderInfo(), kFinderCreatorOffset); }
 
-String FinderCode(const std::optional<std::array<char, 32>>& info, size_t offset) {
-    if (!info) return String();
-    std::string code(info->data() + offset, 4);
-    if (code == std::string(4, '\0')) return String();
-    return String(std::move(code), EncodingKind::Latin1);
-}
-}  // namespace
-
-String FolderItem::MacType() const { return FinderCode(ReadFinderInfo(), kTypeOffset); }
-String FolderItem::MacCreator() const { return FinderCode(ReadFinderInfo(), kCreatorOffset); }
-
-FolderItem::MacCodes CodesOf(int fd) {
-    FinderInfoBytes info{};
-    if (FGetXattr(fd, info.data(), info.size()) <= 0) return {};
-    return {FinderCode(info, kTypeOffset), FinderCode(info, kCreatorOffset)};
-}
-void FolderItem::SetMacType(const String& code) { SetFinderCode(kTypeOffset, code); }
-void FolderItem::SetMacCreator(const String& code) { SetFinderCode(kCreatorOffset, code); }
+void FolderItem::SetMacType(const String& code) { SetFinderCode(kFinderTypeOffset, code); }
+void FolderItem::SetMacCreator(const String& code) { SetFinderCode(kFinderCreatorOffset, code); }
 
 void FolderItem::SetFinderCode(size_t offset, const String& code) {
     const std::optional<FinderInfoBytes> current = ReadFinderInfo();
-    FinderInfoBytes info{};
-    if (current) info = *current;
-    std::string bytes = StringConvertEncoding(code, EncodingsGetter(kEncodingLatin1)).Bytes();
-    bytes.resize(4, bytes.empty() ? '\0' : ' ');
-    std::copy(bytes.begin(), bytes.end(), info.begin() + static_cast<std::ptrdiff_t>(offset));
-    const bool empty = std::all_of(info.begin(), info.end(), [](char c) { return c == 0; });
+    const FinderInfoBytes info = WithFinderCode(current.value_or(FinderInfoBytes{}), offset, code);
+    const bool empty = HoldsNoFinderCodes(info);
     if (empty && !current) return;  // no codes, and none to clear
 
     // The file being written through its own descriptor; any other entry
@@ -344,14 +291,7 @@ void FolderItem::SetFinderCode(size_t offset, const String& code) {
             ownFd = true;
         }
     }
-    int rc;
-    if (empty) {  // no codes at all: leave no Finder information behind
-        rc = fd >= 0 ? FRemoveXattr(fd) : RemoveXattr(path.c_str());
-        if (rc != 0 && errno == ENODATA) rc = 0;
-    } else {
-        rc = fd >= 0 ? FSetXattr(fd, info.data(), info.size()) : SetXattr(path.c_str(), info.data(), info.size());
-        if (rc != 0 && errno == ENOTSUP) rc = 0;  // this file system keeps no codes
-    }
+    const int rc = fd >= 0 ? WriteFinderInfo(fd, info) : WriteFinderInfo(path.c_str(), info);
     const int error = errno;
     if (ownFd) ::close(fd);
     if (rc != 0) Raise(empty ? "cannot clear the file codes of" : "cannot set the file codes of", error);

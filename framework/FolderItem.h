@@ -185,8 +185,10 @@ private:
 };
 
 // Tests watch what a run makes through this: it is told every file and
-// folder that CreateTextFile and CreateAsFolder bring into being.
-void SetCreationObserver(std::function<void(const std::filesystem::path&)> observer);
+// folder that CreateTextFile and CreateAsFolder bring into being. Returns the
+// observer it replaces.
+std::function<void(const std::filesystem::path&)> SetCreationObserver(
+    std::function<void(const std::filesystem::path&)> observer);
 
 // The FolderItem of a path given as UTF-8 text.
 Ref<FolderItem> FolderItemFromPath(const std::filesystem::path& path);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "framework/FinderInfo.h"
 #include "framework/FolderHandle.h"
 
 namespace fw {

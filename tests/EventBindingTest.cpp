@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "ProbeWindow.h"
+#include "RunOfItsOwn.h"
 #include "ScriptedDialogs.h"
 #include "framework/Application.h"
 #include "framework/DesignRecord.h"
@@ -89,6 +90,7 @@ TEST(BindingLifetime, ABindingHoldsItsWindowWeakly) {
 }
 
 TEST(BindingLifetime, AClickWhoseWindowIsGoneIsReportedAndTheApplicationGoesOn) {
+    RunOfItsOwn run;
     ScopedDialogs dialogs;
     Ref<ProbeWindow> window = ProbeWindow::Open();
     Ref<PushButton> button = window->Add<PushButton>("PushButton", "Button");

@@ -107,6 +107,7 @@ protected:
         window_ = GetMainWindowInstance();
     }
     void TearDown() override {
+        SetHandlerObserver(nullptr);  // also when a test ends before it takes its own away
         if (window_) window_->Close();
         window_.Release();
     }
@@ -311,7 +312,6 @@ TEST_F(MainWindowLayout, BindingComesLastAndEachHandlerIsBoundToItsEvent) {
     static_cast<QAbstractButton*>(window_->SourceFileSelectBtn()->Widget())->click();
     EXPECT_EQ(called, (std::vector<std::string>{"SourceFileField_TextChange", "CreateMBoxCB_Action",
                                                 "SourceFileSelectBtn_Action"}));
-    SetHandlerObserver(nullptr);
 }
 
 TEST_F(MainWindowLayout, AHandlerWhoseWindowIsGoneRaisesNilObjectException) {

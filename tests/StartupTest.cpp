@@ -61,6 +61,9 @@ protected:
         };
     }
 
+    // Also when a test ends before it takes its own away.
+    void TearDown() override { SetHandlerObserver(nullptr); }
+
     static Ref<MainWindow> OpenMainWindow() {
         Ref<Window> w = RuntimeGetImplicitWindow("MainWindow.MainWindow");
         return w ? DynamicCast<MainWindow>(w) : Ref<MainWindow>();
@@ -161,6 +164,7 @@ TEST_F(StartupRun, AFailureWhileTheDocumentTypeIsMadeEndsTheRunWithoutTheApplica
                                           "RuntimeDestroyObject FileType", "RuntimeExit"}));
     EXPECT_EQ(DocumentFileType, Nil);
     EXPECT_TRUE(OpenWindows().empty());
+    (void)TakeEscapedException();
 }
 
 TEST_F(StartupRun, AMainWindowThatFailsIsReportedAndWithNoWindowToQuitFromTheRunEndsAsFailed) {

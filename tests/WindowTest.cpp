@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "ProbeWindow.h"
+#include "RunOfItsOwn.h"
 #include "ScriptedDialogs.h"
 #include "framework/Application.h"
 #include "framework/DesignRecord.h"
@@ -104,6 +105,7 @@ TEST(WindowModality, CloseEndsEveryPendingShowModalOfTheWindow) {
 }
 
 TEST(WindowModality, AModalDialogLeftUnshownByItsHandlerComesUpModalWhenTheHandlerReturns) {
+    RunOfItsOwn run;
     ScopedDialogs dialogs;
     Ref<ProbeWindow> first = ProbeWindow::Open();
     Ref<ProbeWindow> dialog;
@@ -123,6 +125,7 @@ TEST(WindowModality, AModalDialogLeftUnshownByItsHandlerComesUpModalWhenTheHandl
 }
 
 TEST(WindowEvents, AnExceptionFromAWindowsOwnHandlerIsShownAndTheApplicationGoesOn) {
+    RunOfItsOwn run;
     ScopedDialogs dialogs;
     Ref<ProbeWindow> window = ProbeWindow::Open();
     window->onWindowEvent = [](const std::string& event) -> bool {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "LeftAsFound.h"
 #include "app/Startup.h"
 #include "framework/Application.h"
 #include "framework/Plugins.h"
@@ -19,5 +20,6 @@ int main(int argc, char** argv) {
         fw::RuntimeInitExternalClasses();
         LoadFrameworkPlugins();
     }
+    ::testing::UnitTest::GetInstance()->listeners().Append(new left_as_found::Listener());
     return RUN_ALL_TESTS();
 }

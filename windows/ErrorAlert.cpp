@@ -20,7 +20,7 @@ void ReportCaughtException(const fw::String& text) {
     std::fflush(stderr);
 }
 
-void ShowCaughtException(const fw::String& text) {
+void ShowCaughtError(const fw::String& text) {
     ReportCaughtException(text);
     Msg_ShowError(text);
 }

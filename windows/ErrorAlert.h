@@ -10,16 +10,16 @@ void Msg_ShowError(const fw::String& Message);
 void ReportCaughtException(const fw::String& text);
 // Inside a catch-all: reports the exception, then shows the text, unchanged,
 // through Msg_ShowError.
-void ShowCaughtException(const fw::String& text);
+void ShowCaughtError(const fw::String& text);
 
 // A member's catch-all: runs the body; on any exception reports it with the
-// member's text (ShowCaughtException) and returns the result type's default.
+// member's text (ShowCaughtError) and returns the result type's default.
 template <class Body>
 auto WithCatchAll(const fw::String& text, Body&& body) -> decltype(body()) {
     try {
         return body();
     } catch (...) {
-        ShowCaughtException(text);
+        ShowCaughtError(text);
         return decltype(body())();
     }
 }
