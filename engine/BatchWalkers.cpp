@@ -8,6 +8,7 @@
 #include "engine/ReadAhead.h"
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
+#include "framework/HandleLimit.h"
 #include "framework/Keyboard.h"
 #include "windows/MainWindow.h"
 
@@ -26,6 +27,7 @@ void MainWindow::PassOver(const FolderItem& folder) {
 }
 
 void MainWindow::BeginBatchRun(const FolderItem& source, const Ref<FolderItem>& target) {
+    FixHandleBudget();
     batchPassedOver_.clear();
     batchSource_ = source.LeadsTo();
     batchFoldersWrittenInto_.clear();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/FolderHandle.h"
+#include "framework/HandleLimit.h"
 
 namespace fw {
 
@@ -20,7 +21,7 @@ constexpr size_t kReadSlack = 4096;
 }  // namespace
 
 TextInputStream::~TextInputStream() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) CloseCounted(fd_);
 }
 
 void TextInputStream::Fail(const char* what, int error) const {
@@ -94,7 +95,7 @@ String TextInputStream::ReadLine(const Ref<TextEncoding>& encoding) {
 }
 
 void TextInputStream::Close() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) CloseCounted(fd_);
     fd_ = -1;
 }
 
