@@ -3,8 +3,8 @@
 #include "framework/Dialogs.h"
 #include "windows/ErrorAlert.h"
 
-void AlertCaughtFailure(const fw::String& alert) {
-    ReportCaughtException(alert);
+void AlertCaughtFailure(const fw::String& alert, const fw::Ref<fw::FolderItem>& source) {
+    ReportCaughtException(alert, source);
     fw::RuntimeMsgBox(alert);
 }
 

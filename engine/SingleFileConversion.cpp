@@ -15,7 +15,7 @@ Ref<FolderItem> MainWindow::p_ConvertSingleFile(Ref<FolderItem> source) {
         WriteEmlxFile(output, *source, draft);
         return output;
     } catch (...) {
-        AlertCaughtFailure(kAlertConvertSingleFile);
+        AlertCaughtFailure(kAlertConvertSingleFile, source);
         return Nil;
     }
 }
