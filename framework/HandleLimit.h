@@ -62,7 +62,7 @@ int CloseCounted(int fd);
 // Closes a listing opened on a handle that OpenCounted gave.
 void CloseCountedListing(DIR* dir);
 
-// The handles the layer holds now.
+// The handles the layer holds now (a run gives back all it took).
 int64_t HandlesHeld();
 
 }  // namespace fw

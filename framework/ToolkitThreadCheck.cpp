@@ -1,6 +1,7 @@
 #include "framework/ToolkitThreadCheck.h"
 
 #include <QThreadPool>
+#include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -17,6 +18,7 @@ std::string ToolkitThreadsMissing() {
     std::condition_variable released;
     bool done = false;
     std::vector<std::thread> threads;
+    threads.reserve(static_cast<size_t>(std::max(wanted, 0)));
     std::string missing;
     for (int i = 0; i < wanted && missing.empty(); ++i) {
         try {
