@@ -65,7 +65,7 @@ MainWindow::BatchFileDone MainWindow::ConvertBatchFile(const Ref<FolderItem>& so
         StepBatchProgress();
     } catch (...) {
         if (mayGiveBack && !placed) return BatchFileDone::GivenBack;
-        AlertCaughtFailure(kAlertConvertFile);
+        AlertCaughtFailure(kAlertConvertFile, source);
         return BatchFileDone::Alerted;
     }
     return BatchFileDone::Converted;

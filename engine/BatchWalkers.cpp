@@ -9,6 +9,7 @@
 #include "engine/ReadAhead.h"
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
+#include "framework/HandleLimit.h"
 #include "framework/Keyboard.h"
 #include "windows/MainWindow.h"
 
@@ -30,6 +31,7 @@ BatchPlaces& MainWindow::BatchPlacesOfRun() {
 // passed over from the start; a target that lies in the source is walked
 // like any other folder of it, but for the run's output folders inside it.
 void MainWindow::BeginBatchRun(const FolderItem& source, const Ref<FolderItem>& target) {
+    FixHandleBudget();
     BatchPlaces& places = BatchPlacesOfRun();
     places.Begin(source);
     batchAlone_ = false;

@@ -2,7 +2,7 @@
 
 #include "framework/Dialogs.h"
 
-void AlertCaughtFailure(const fw::String& alert) {
-    ReportCaughtException(alert);
+void AlertCaughtFailure(const fw::String& alert, const fw::Ref<fw::FolderItem>& source) {
+    ReportCaughtException(alert, source);
     fw::RuntimeMsgBox(alert);
 }

@@ -3,6 +3,7 @@
 #include "engine/EngineAlerts.h"
 #include "engine/FailureReport.h"
 #include "framework/Exceptions.h"
+#include "framework/HandleLimit.h"
 #include "framework/NameFolding.h"
 #include "windows/MainWindow.h"
 
@@ -10,6 +11,7 @@ using namespace fw;
 
 Ref<FolderItem> MainWindow::p_ConvertSingleFile(Ref<FolderItem> source) {
     try {
+        FixHandleBudget();
         EmlxDraft draft = ReadEmlxDraft(*source, [this](const String& header) { return p_GetPList(header); });
         Ref<FolderItem> output = SourceFile->Parent()->Child(EmlxFileName(source->Name()));
         // "M.EMLX" gives "M.emlx": on a volume that folds letter case, that is
@@ -19,7 +21,7 @@ Ref<FolderItem> MainWindow::p_ConvertSingleFile(Ref<FolderItem> source) {
         WriteEmlxFile(output, *source, draft);
         return output;
     } catch (...) {
-        AlertCaughtFailure(kAlertConvertSingleFile);
+        AlertCaughtFailure(kAlertConvertSingleFile, source);
         return Nil;
     }
 }

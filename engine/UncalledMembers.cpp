@@ -28,7 +28,7 @@ void MainWindow::p_ConvertFile_Obs(Ref<FolderItem> source, Ref<FolderItem> desti
         // is already in encoding 43, so the shared writer does what this one did.
         WriteBatchOutput(*source, destination, std::move(draft));
     } catch (...) {
-        AlertCaughtFailure(kAlertConvertFile);
+        AlertCaughtFailure(kAlertConvertFile, source);
     }
 }
 

@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 
 #include "framework/CallTrace.h"
 #include "framework/EventDispatch.h"
 #include "framework/Keyboard.h"
 #include "framework/MainThread.h"
-#include "framework/ToolkitThreads.h"
+#include "framework/ToolkitThreadCheck.h"
 #include "framework/Window.h"
 
 // The build gives the versions (the project's version in CMakeLists.txt).
@@ -66,7 +68,13 @@ void RuntimeInit(int& argc, char** argv) {
     // destroyed after them crashes the process on its way out.
     if (!QCoreApplication::instance()) {
         new QApplication(argc, argv);
-        SettleToolkitThreads();
+        // Without its threads the toolkit would hang at its first picture:
+        // nothing can be shown, an alert neither, so the start-up ends here.
+        const std::string missing = ToolkitThreadsMissing();
+        if (!missing.empty()) {
+            std::fprintf(stderr, "Quelmar: cannot start: %s\n", missing.c_str());
+            std::exit(EXIT_FAILURE);
+        }
     }
     // Windows closing is no reason to quit: only the program quits.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -23,6 +23,14 @@ size_t MappedSize(size_t size) {
     return OnHugePages(size) ? (size + kHugePage - 1) & ~(kHugePage - 1) : size;
 }
 
+char* KeepAlignedPart(char* begin, size_t asked, size_t mapped) {
+    char* const start =
+        reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(begin) + kHugePage - 1) & ~(kHugePage - 1));
+    if (start > begin) ::munmap(begin, static_cast<size_t>(start - begin));
+    if (begin + asked > start + mapped) ::munmap(start + mapped, static_cast<size_t>(begin + asked - (start + mapped)));
+    return start;
+}
+
 char* MapBuffer(size_t size) {
     const size_t mapped = MappedSize(size);
     if (!OnHugePages(size)) {
@@ -35,10 +43,7 @@ char* MapBuffer(size_t size) {
     const size_t asked = mapped + kHugePage;
     void* p = ::mmap(nullptr, asked, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) throw std::bad_alloc();
-    char* const begin = static_cast<char*>(p);
-    char* const start = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(p) + kHugePage - 1) & ~(kHugePage - 1));
-    if (start > begin) ::munmap(begin, static_cast<size_t>(start - begin));
-    if (begin + asked > start + mapped) ::munmap(start + mapped, static_cast<size_t>(begin + asked - (start + mapped)));
+    char* const start = KeepAlignedPart(static_cast<char*>(p), asked, mapped);
 #ifdef MADV_HUGEPAGE
     ::madvise(start, mapped, MADV_HUGEPAGE);  // only advice: without it the pages are small
 #endif

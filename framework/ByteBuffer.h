@@ -18,6 +18,10 @@ namespace detail {
 inline constexpr size_t kMappedBuffer = 1u << 20;
 char* MapBuffer(size_t size);
 size_t MappedSize(size_t size);
+// Of a mapping of `asked` bytes at `begin` (a huge page more than `mapped`),
+// keeps `mapped` bytes from the first huge page boundary and gives back the
+// rest, before and after: where they start.
+char* KeepAlignedPart(char* begin, size_t asked, size_t mapped);
 struct ReleaseBuffer {
     size_t size = 0;
     void operator()(char* p) const {

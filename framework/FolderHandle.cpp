@@ -62,20 +62,19 @@ FolderHandle::FolderHandle(std::shared_ptr<FolderHandle> parentFolder, std::stri
 
 FolderHandle::~FolderHandle() {
     const int fd = fd_.load();
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) CloseCounted(fd);
 }
 
 int FolderHandle::Fd() {
     const int open = fd_.load();
     if (open >= 0) return open;
-    AllowManyHandles();
     constexpr int kMode = QUELMAR_FOLDER_HANDLE_MODE | O_DIRECTORY | O_CLOEXEC;
-    const int fd = WithinHandleReserve(parent ? ::openat(parent->Fd(), name.c_str(), kMode | O_NOFOLLOW)
-                                              : ::open(name.c_str(), kMode));
+    const int at = parent ? parent->Fd() : AT_FDCWD;
+    const int fd = OpenCounted([&] { return ::openat(at, name.c_str(), kMode | (parent ? O_NOFOLLOW : 0)); });
     if (fd < 0) RaiseIOError("cannot open the folder", Path(), errno);
     int expected = -1;
     if (fd_.compare_exchange_strong(expected, fd)) return fd;
-    ::close(fd);  // opened by another thread meanwhile
+    CloseCounted(fd);  // opened by another thread meanwhile
     return expected;
 }
 

@@ -152,16 +152,16 @@ int32_t FolderItem::Count() {
     // the listing of the last count, in the folder that was listed.
     listing_.clear();
     listedOnce_ = true;
-    AllowManyHandles();
     const Place at = At();
-    const int fd = WithinHandleReserve(::openat(at.dirfd, at.name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (folder_ ? O_NOFOLLOW : 0)));
+    const int fd = OpenCounted(
+        [&] { return ::openat(at.dirfd, at.name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (folder_ ? O_NOFOLLOW : 0)); });
     if (fd < 0) Raise("cannot list", errno);
     auto handle = std::make_shared<FolderHandle>(folder_, folder_ ? name_ : Path().string(), fd);
-    const int listFd = WithinHandleReserve(::dup(fd));
+    const int listFd = OpenCounted([fd] { return ::dup(fd); });
     DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
     if (!dir) {
         const int error = errno;
-        if (listFd >= 0) ::close(listFd);
+        if (listFd >= 0) CloseCounted(listFd);
         Raise("cannot list", error);
     }
     std::vector<ListedEntry> entries;
@@ -172,7 +172,7 @@ int32_t FolderItem::Count() {
         entries.push_back({n, ListedType(entry->d_type)});
     }
     const int error = errno;
-    ::closedir(dir);
+    CloseCountedListing(dir);
     if (error != 0) Raise("cannot list", error);
     std::sort(entries.begin(), entries.end(), [](const ListedEntry& a, const ListedEntry& b) { return a.name < b.name; });
     listing_ = std::move(entries);
@@ -247,7 +247,7 @@ std::optional<FolderItem::FinderInfoBytes> FolderItem::ReadFinderInfo() const {
                 info = FinderInfoOf(HandlePath(at.dirfd, at.name).c_str(), FollowsLink());
             } else if (const int fd = OpenForReading(at); fd >= 0) {
                 info = FinderInfoOf(fd);
-                ::close(fd);
+                CloseCounted(fd);
             }
         } catch (const IOException&) {
         }
@@ -261,7 +261,8 @@ bool FolderItem::FollowsLink() const { return !folder_ || listed_ == Listed::Lin
 
 // Opened without waiting, so that a named pipe cannot hang the program.
 int FolderItem::OpenForReading(const Place& at) const {
-    return WithinHandleReserve(::openat(at.dirfd, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | (FollowsLink() ? 0 : O_NOFOLLOW)));
+    return OpenCounted(
+        [&] { return ::openat(at.dirfd, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | (FollowsLink() ? 0 : O_NOFOLLOW)); });
 }
 
 String FolderItem::MacType() const { return FinderCodeAt(ReadFinderInfo(), kFinderTypeOffset); }
@@ -286,14 +287,15 @@ void FolderItem::SetFinderCode(size_t offset, const String& code) {
         if (at.dirfd == AT_FDCWD || HandlePathsWork()) {
             path = HandlePath(at.dirfd, at.name);
         } else {
-            fd = WithinHandleReserve(::openat(at.dirfd, at.name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+            fd = OpenCounted(
+                [&] { return ::openat(at.dirfd, at.name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC); });
             if (fd < 0) Raise("cannot set the file codes of", errno);
             ownFd = true;
         }
     }
     const int rc = fd >= 0 ? WriteFinderInfo(fd, info) : WriteFinderInfo(path.c_str(), info);
     const int error = errno;
-    if (ownFd) ::close(fd);
+    if (ownFd) CloseCounted(fd);
     if (rc != 0) Raise(empty ? "cannot clear the file codes of" : "cannot set the file codes of", error);
 }
 
@@ -324,7 +326,7 @@ Ref<TextInputStream> FolderItem::OpenAsTextFile() const {
         const bool examined = ::fstat(fd, &st) == 0;
         if (!examined || !S_ISREG(st.st_mode)) {
             lastError_ = examined ? "cannot read " + Path().string() + ": not a regular file" : ErrorText("cannot read", Path(), errno);
-            ::close(fd);
+            CloseCounted(fd);
             return Nil;
         }
         return New<TextInputStream>(fd, SnapshotOf(st), folder_, name_);

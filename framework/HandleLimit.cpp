@@ -1,8 +1,10 @@
 #include "framework/HandleLimit.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <fcntl.h>
 #include <mutex>
 #include <unistd.h>
 #ifdef __APPLE__
@@ -13,8 +15,11 @@ namespace fw {
 
 namespace {
 
-// The soft limit as last read; 0 until it is.
-std::atomic<rlim_t> softLimit{0};
+// The handles the layer holds, and the most it may hold in this run (-1
+// until a budget is fixed).
+std::atomic<int64_t> held{0};
+std::atomic<int64_t> most{-1};
+std::mutex fixing;
 
 // The most handles the system gives one process, where the hard limit does
 // not say (macOS gives RLIM_INFINITY there and refuses it as a soft limit).
@@ -32,9 +37,32 @@ std::optional<rlim_t> SystemMostHandles() {
 #endif
 }
 
-void ReadLimit() {
+// The handles the process has open now, whoever opened them; `limit` when
+// not even the listing's own can be had.
+rlim_t HandlesInUse(rlim_t limit) {
+    DIR* dir = ::opendir("/dev/fd");
+    if (!dir) {
+        if (errno == EMFILE || errno == ENFILE) return limit;
+        rlim_t open = 0;  // no /dev/fd: each handle asked after
+        for (rlim_t fd = 0; fd < limit && fd <= INT_MAX; ++fd) open += ::fcntl(static_cast<int>(fd), F_GETFD) != -1;
+        return open;
+    }
+    rlim_t open = 0;
+    while (const dirent* entry = ::readdir(dir)) open += entry->d_name[0] != '.';
+    ::closedir(dir);
+    return open - 1;  // the listing's own
+}
+
+void FixBudgetNow() {
+    AllowManyHandles();
     struct rlimit limit;
-    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0) softLimit.store(limit.rlim_cur);
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+        most.store(INT64_MAX);
+        return;
+    }
+    const rlim_t used = HandlesInUse(limit.rlim_cur) + kHandlesKeptFree;
+    const rlim_t room = limit.rlim_cur > used ? limit.rlim_cur - used : 0;
+    most.store(held.load() + static_cast<int64_t>(std::min<rlim_t>(room, INT64_MAX / 2)));
 }
 
 }  // namespace
@@ -66,17 +94,37 @@ void AllowManyHandles() {
             return ::setrlimit(RLIMIT_NOFILE, &wanted) == 0;
         });
     });
-    ReadLimit();
 }
 
-int WithinHandleReserve(int fd) {
-    if (fd < 0) return fd;
-    if (softLimit.load() == 0) AllowManyHandles();
-    const rlim_t limit = softLimit.load();
-    if (limit == RLIM_INFINITY || static_cast<rlim_t>(fd) + kHandlesKeptFree < limit) return fd;
-    ::close(fd);
-    errno = EMFILE;
-    return -1;
+void FixHandleBudget() {
+    const std::lock_guard<std::mutex> lock(fixing);
+    FixBudgetNow();
 }
+
+bool TakeHandle() {
+    if (most.load() < 0) {
+        const std::lock_guard<std::mutex> lock(fixing);
+        if (most.load() < 0) FixBudgetNow();
+    }
+    for (int64_t now = held.load();;) {
+        if (now >= most.load()) return false;
+        if (held.compare_exchange_weak(now, now + 1)) return true;
+    }
+}
+
+void GiveBackHandle() { held.fetch_sub(1); }
+
+int CloseCounted(int fd) {
+    const int closed = ::close(fd);
+    GiveBackHandle();  // gone whatever close says
+    return closed;
+}
+
+void CloseCountedListing(DIR* dir) {
+    ::closedir(dir);
+    GiveBackHandle();
+}
+
+int64_t HandlesHeld() { return held.load(); }
 
 }  // namespace fw

@@ -123,7 +123,7 @@ PendingFile::PendingFile(std::shared_ptr<FolderHandle> folderHandle, std::string
     // behind, and making it does not lock the folder. It is open for reading
     // too, so that it can be copied should it never get its name.
     if (unnamedFiles.load()) {
-        fd = WithinHandleReserve(::openat(dirfd, ".", O_RDWR | O_TMPFILE | O_CLOEXEC, 0666));
+        fd = OpenCounted([dirfd] { return ::openat(dirfd, ".", O_RDWR | O_TMPFILE | O_CLOEXEC, 0666); });
         if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOSYS)
             RaiseIOError("cannot create", folder->Path() / name, errno);
         unnamed_ = fd >= 0;
@@ -156,15 +156,9 @@ bool PendingFile::UnderHiddenName(const std::function<bool(const std::string&)>&
 void PendingFile::GiveHiddenName() {
     const int dirfd = folder->Fd();
     const bool made = UnderHiddenName([&](const std::string& as) {
-        const int created = ::openat(dirfd, as.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        fd = WithinHandleReserve(created);
-        if (created >= 0 && fd < 0) {
-            // Made, but its handle is one of the toolkit's: the empty file
-            // must not stay behind under its hidden name.
-            const int error = errno;
-            ::unlinkat(dirfd, as.c_str(), 0);
-            errno = error;
-        }
+        fd = OpenCounted([&] {
+            return ::openat(dirfd, as.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        });
         return fd >= 0;
     });
     if (!made) Fail("cannot create", errno);
@@ -193,7 +187,7 @@ void PendingFile::CopyToHiddenName(int error) {
     if (error != ENOSPC && error != EDQUOT) unnamedFiles.store(false);
     struct Unnamed {
         int fd;
-        ~Unnamed() { ::close(fd); }
+        ~Unnamed() { CloseCounted(fd); }
     } unnamed{fd};
     fd = -1;
     unnamed_ = false;
@@ -206,7 +200,7 @@ void PendingFile::CopyToHiddenName(int error) {
 
 void PendingFile::Discard() noexcept {
     if (placed) return;
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) CloseCounted(fd);
     fd = -1;
     if (!temporaryName.empty()) {
         try {
@@ -225,7 +219,7 @@ void PendingFile::Fail(const std::string& what, int error) {
 // Closes the file; a close that fails may have lost what was written (a full
 // disk on some file systems only tells here).
 void PendingFile::CloseChecked() {
-    const int closed = ::close(fd);
+    const int closed = CloseCounted(fd);
     fd = -1;
     if (closed != 0 && errno != EINTR) Fail("cannot write", errno);
 }
@@ -264,7 +258,7 @@ bool PendingFile::TryPlace(bool replace) {
     } else if (unnamed_) {
         if (Link(name)) {
             // Closed once it has its name; if the close fails, the name goes again.
-            const int closed = ::close(fd);
+            const int closed = CloseCounted(fd);
             fd = -1;
             if (closed != 0 && errno != EINTR) {
                 const int error = errno;

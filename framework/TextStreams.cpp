@@ -4,12 +4,15 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <new>
+#include <string>
 #include <sys/uio.h>
 #include <unistd.h>
 #include <vector>
 
 #include "framework/FinderInfo.h"
 #include "framework/FolderHandle.h"
+#include "framework/HandleLimit.h"
 
 namespace fw {
 
@@ -21,7 +24,7 @@ constexpr size_t kReadSlack = 4096;
 }  // namespace
 
 TextInputStream::~TextInputStream() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) CloseCounted(fd_);
 }
 
 void TextInputStream::Fail(const char* what, int error) const {
@@ -47,6 +50,15 @@ void TextInputStream::Fill() {
 
 ByteBuffer TextInputStream::ReadAllBytes(size_t front, size_t back) {
     if (fd_ < 0) Fail("cannot read", EBADF);
+    try {
+        return ReadRest(front, back);
+    } catch (const std::bad_alloc&) {
+        // Said with the file and its size: the system's own text names neither.
+        Fail(("cannot hold the " + std::to_string(seen_.size) + " bytes of").c_str(), ENOMEM);
+    }
+}
+
+ByteBuffer TextInputStream::ReadRest(size_t front, size_t back) {
     const size_t expected = seen_.size > offset_ ? static_cast<size_t>(seen_.size - offset_) : 0;
     // One allocation of the file's size: the read that gets all of it and
     // less than was asked for has found the end, so a file costs one read.
@@ -95,7 +107,7 @@ String TextInputStream::ReadLine(const Ref<TextEncoding>& encoding) {
 }
 
 void TextInputStream::Close() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) CloseCounted(fd_);
     fd_ = -1;
 }
 

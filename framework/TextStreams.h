@@ -40,6 +40,7 @@ public:
 
 private:
     void Fill();
+    ByteBuffer ReadRest(size_t front, size_t back);
     [[noreturn]] void Fail(const char* what, int error) const;
     int fd_;
     FolderItem::Snapshot seen_;

@@ -20,6 +20,7 @@
 #include "CallRecorder.h"
 #include "ScriptedDialogs.h"
 #include "StandardError.h"
+#include "StartedProgram.h"
 #include "app/App.h"
 #include "app/AppMenue.h"
 #include "app/DocumentType.h"
@@ -390,4 +391,43 @@ TEST_F(StartupRun, TheEntryTableHoldsEveryClassMemberAndPropertyThePlugInsRegist
     EXPECT_FALSE(recorder_.Saw("RuntimeLookupPluginEntrypoint BevelButton.Left")) << "RectControl's, not the plug-in's";
     EXPECT_EQ(std::set<std::string>(lookups.begin(), lookups.end()).size(), lookups.size()) << "looked up twice";
     EXPECT_TRUE(recorder_.Saw("RuntimeAllocatePluginEntrypointsTable " + std::to_string(lookups.size())));
+}
+
+// Where the system gives no thread, or too little memory for the toolkit's
+// threads, the program either comes up or ends at once with a message and a
+// non-zero exit: it never hangs without a window and without a word.
+TEST(StartingTheProgram, WithoutTheThreadsOrMemoryItNeedsItEndsWithAMessageAndNeverHangs) {
+    if (::geteuid() != 0) GTEST_SKIP() << "starting the program as nobody under a limit needs root";
+    using started_program::Outcome;
+    constexpr rlim_t kMB = 1u << 20;
+    const struct Case {
+        const char* what;
+        started_program::Limit limit;
+        bool mustComeUp;
+    } cases[] = {
+        {"nothing lowered", {}, true},
+        {"no thread to be had", {RLIMIT_NPROC, 0}, false},
+        {"one thread to be had", {RLIMIT_NPROC, 1}, false},
+        {"100 MB of address space", {RLIMIT_AS, 100 * kMB}, false},
+        {"140 MB of address space", {RLIMIT_AS, 140 * kMB}, false},
+        {"200 MB of address space", {RLIMIT_AS, 200 * kMB}, false},
+    };
+    const std::filesystem::path errors =
+        std::filesystem::temp_directory_path() / ("quelmar-startup-" + std::to_string(::getpid()) + ".txt");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const started_program::Run run =
+            started_program::Start(QUELMAR_EXECUTABLE, c.limit, errors, std::chrono::seconds(30));
+        ASSERT_NE(run.outcome, Outcome::Hung) << run.errors;
+        if (c.mustComeUp) {
+            EXPECT_EQ(run.outcome, Outcome::CameUp) << run.errors;
+        }
+        if (run.outcome == Outcome::Ended) {
+            ASSERT_TRUE(WIFEXITED(run.status)) << "ended by signal " << WTERMSIG(run.status) << "\n" << run.errors;
+            EXPECT_NE(WEXITSTATUS(run.status), 0) << run.errors;
+            EXPECT_LT(WEXITSTATUS(run.status), 120) << "the child could not start the program";
+            EXPECT_NE(run.errors.find("Quelmar: cannot start: "), std::string::npos) << run.errors;
+        }
+    }
+    std::filesystem::remove(errors);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <string>
 
 #include "framework/Dialogs.h"
 #include "framework/UnhandledException.h"
@@ -14,8 +15,12 @@ void Msg_ShowError(const fw::String& Message) {
     }
 }
 
-void ReportCaughtException(const fw::String& text) {
-    const std::string reason = fw::ExceptionMessage(std::current_exception()).ToUTF8();
+void ReportCaughtException(const fw::String& text, const fw::Ref<fw::FolderItem>& about) {
+    std::string reason = fw::ExceptionMessage(std::current_exception()).ToUTF8();
+    if (about) {
+        const std::string path = about->Path().string();
+        if (reason.find(path) == std::string::npos) reason = path + ": " + reason;
+    }
     std::fprintf(stderr, "Quelmar: %s: %s\n", text.ToUTF8().c_str(), reason.c_str());
     std::fflush(stderr);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "framework/FolderItem.h"
 #include "framework/Text.h"
 
 // Reports an unexpected failure: one fixed text in a modal alert with an OK
@@ -6,8 +7,10 @@
 void Msg_ShowError(const fw::String& Message);
 
 // Inside a catch-all: writes the member's text and the caught exception's own
-// text to standard error, so that the reason of the alert can be found.
-void ReportCaughtException(const fw::String& text);
+// text to standard error, so that the reason of the alert can be found. With
+// the file the failure is about, the line names it where that text does not
+// (a want of memory, say).
+void ReportCaughtException(const fw::String& text, const fw::Ref<fw::FolderItem>& about = nullptr);
 // Inside a catch-all: reports the exception, then shows the text, unchanged,
 // through Msg_ShowError.
 void ShowCaughtError(const fw::String& text);

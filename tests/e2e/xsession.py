@@ -253,18 +253,30 @@ class Window:
     def focus(self):
         self.session.xdotool("windowfocus", "--sync", self.id)
 
-    def close(self):
-        """What a click on the close box does: the window manager sends WM_DELETE_WINDOW."""
-        send_delete_window(self.session.display.name, self.id)
+    def close(self, handled_by=None):
+        """What a click on the close box does: the window manager sends
+        WM_DELETE_WINDOW. With `handled_by`, another window of the
+        application, returns once the application has handled the request,
+        whatever it made of it."""
+        send_delete_window(self.session.display.name, self.id, handled_by.id if handled_by else None)
 
 
-def send_delete_window(display_name, window_id):
+def send_delete_window(display_name, window_id, answering=None, timeout=WINDOW_TIMEOUT):
+    """Sends the window the close request (WM_DELETE_WINDOW). With
+    `answering`, another window of the same application, then pings that one
+    (_NET_WM_PING) and waits for the answer: the application handles its
+    messages in order, so by then the close request has done all it will."""
     x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
     x11.XOpenDisplay.restype = ctypes.c_void_p
     x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
     x11.XInternAtom.restype = ctypes.c_ulong
     x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XDefaultRootWindow.restype = ctypes.c_ulong
+    x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    x11.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
     x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+    x11.XPending.argtypes = [ctypes.c_void_p]
+    x11.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
     x11.XFlush.argtypes = [ctypes.c_void_p]
     x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
 
@@ -276,18 +288,46 @@ def send_delete_window(display_name, window_id):
     class XEvent(ctypes.Union):
         _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
 
+    # The answer goes to the root window, for the window manager: to the
+    # clients that select its structure (as Qt sends it) or its substructure
+    # (as the window managers' convention has it).
+    client_message, structure_notify, substructure_notify = 33, 1 << 17, 1 << 19
     display = x11.XOpenDisplay(display_name.encode())
     if not display:
         raise E2EError("cannot open display " + display_name)
     try:
-        event = XEvent()
-        event.xclient.type = 33  # ClientMessage
-        event.xclient.window = window_id
-        event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", False)
-        event.xclient.format = 32
-        event.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", False)
-        event.xclient.data[1] = 0  # CurrentTime
-        x11.XSendEvent(display, window_id, False, 0, ctypes.byref(event))
+        protocols = x11.XInternAtom(display, b"WM_PROTOCOLS", False)
+        root = x11.XDefaultRootWindow(display)
+        if answering:
+            x11.XSelectInput(display, root, structure_notify | substructure_notify)
+
+        def send(to, *data):
+            event = XEvent()
+            event.xclient.type = client_message
+            event.xclient.window = to
+            event.xclient.message_type = protocols
+            event.xclient.format = 32
+            for i, value in enumerate(data):
+                event.xclient.data[i] = value
+            x11.XSendEvent(display, to, False, 0, ctypes.byref(event))
+
+        send(window_id, x11.XInternAtom(display, b"WM_DELETE_WINDOW", False), 0)  # at CurrentTime
+        if not answering:
+            x11.XFlush(display)
+            return
+        ping, stamp = x11.XInternAtom(display, b"_NET_WM_PING", False), os.getpid() & 0x7fffffff
+        send(answering, ping, stamp, answering)
         x11.XFlush(display)
+
+        def answered():
+            while x11.XPending(display):
+                event = XEvent()
+                x11.XNextEvent(display, ctypes.byref(event))
+                message = event.xclient
+                if (message.type == client_message and message.message_type == protocols
+                        and message.data[0] == ping and message.data[1] == stamp):
+                    return True
+            return False
+        wait_until("the answer to a ping after the close request", answered, timeout)
     finally:
         x11.XCloseDisplay(display)
