@@ -137,8 +137,10 @@ public:
     // The files of this folder whose status changed at or after the moment:
     // among them, every file made since then.
     std::vector<Identity> FilesChangedSince(const FileTime& moment) const;
-    // Why the last OpenAsTextFile gave Nil: the path and the system's reason.
+    // Why the last OpenAsTextFile gave Nil: the path and the system's reason,
+    // and the system's error number (0 when the system did not refuse).
     std::string LastError() const { return lastError_; }
+    int LastErrorNumber() const { return lastErrorNumber_; }
 
     // What the listing of its folder said the entry is.
     Listed ListedAs() const { return listed_; }
@@ -177,6 +179,7 @@ private:
     bool listedOnce_ = false;
     std::shared_ptr<PendingFile> pending_;  // the file CreateTextFile made
     mutable std::string lastError_;
+    mutable int lastErrorNumber_ = 0;
 };
 
 // A moment as the file system stamps entries with it: an entry made or
