@@ -1,11 +1,16 @@
 #include "engine/ReadAhead.h"
 
+#include <algorithm>
+#include <array>
 #include <atomic>
+#include <cerrno>
+#include <new>
 #include <unistd.h>
 
 #include "engine/BatchRules.h"
 #include "engine/DateStamp.h"
 #include "engine/PropertyListTrailer.h"
+#include "framework/Exceptions.h"
 #include "framework/WorkerThreads.h"
 
 using namespace fw;
@@ -16,6 +21,10 @@ namespace {
 constexpr int32_t kMostWorkers = 3;
 
 std::atomic<const ReadAheadProbe*> probe{nullptr};
+
+// What the files held ahead take from the process and the disk: handles,
+// room on the disk (a quota, the largest file allowed), memory.
+constexpr std::array<int, 6> kWantsOfWhatIsHeld = {EMFILE, ENFILE, ENOSPC, EDQUOT, EFBIG, ENOMEM};
 
 // The files the walk converts, judged as the walk judges them, without a
 // look at the disk: what the listing gave as a regular file.
@@ -30,8 +39,9 @@ struct NotAhead {};
 
 // A file is done ahead as the main thread would do it, but where its output
 // cannot be made without a name it is only read and converted: its hidden
-// name is the main thread's to give, one file at a time. Everything that
-// fails here, even for want of memory or of a handle, is the worker's failure.
+// name is the main thread's to give, one file at a time. A failure for want
+// of what the workers hold stops the run; the main thread does any file
+// that failed here at its turn, as one thread does it.
 AheadResult ConvertAhead(const AheadJob& job) noexcept {
     AheadResult result;
     try {
@@ -49,11 +59,23 @@ AheadResult ConvertAhead(const AheadJob& job) noexcept {
         result.work = AheadWork();
     } catch (...) {
         result.work = AheadWork();
-        result.failed = true;
+        result.failed = FailedForWantOfWhatIsHeld();
     }
     return result;
 }
 }  // namespace
+
+bool FailedForWantOfWhatIsHeld() {
+    try {
+        throw;
+    } catch (const IOException& e) {
+        return std::find(kWantsOfWhatIsHeld.begin(), kWantsOfWhatIsHeld.end(), e.ErrorNumber()) != kWantsOfWhatIsHeld.end();
+    } catch (const std::bad_alloc&) {
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
 
 void SetReadAheadProbe(const ReadAheadProbe* watching) { probe.store(watching); }
 

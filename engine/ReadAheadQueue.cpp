@@ -26,9 +26,10 @@ void AheadQueue::WaitOnMain(Lock& lock, Condition ready) {
 }
 
 // Once the workers are as far ahead as they may be, they go on when half of
-// that has been taken, not at every file: the threads wake each other seldom.
+// that has been taken, not at every file: the threads wake each other
+// seldom. One is woken, and it wakes the next while there is more to take up.
 void AheadQueue::WakeWorkers() {
-    if (workersWaiting_ > 0 && MayTakeUp(kFilesAhead / 2)) forWorkers_.notify_all();
+    if (workersWaiting_ > 0 && MayTakeUp(kFilesAhead / 2)) forWorkers_.notify_one();
 }
 
 void AheadQueue::Free(Slot& slot, AheadWork& dropped) {
@@ -110,6 +111,7 @@ std::optional<AheadJob> AheadQueue::NextJob(Lock& lock) {
     slot.state = Slot::State::Busy;
     slot.index = index;
     ++busy_;
+    WakeWorkers();
     return AheadJob{run_, index};
 }
 
