@@ -9,9 +9,11 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -110,6 +112,76 @@ TEST_F(ReadAhead, AKilledRunLeavesAtMostOneHiddenFileWhereFilesCannotGoWithoutAN
     count(hidden, outputs);
     EXPECT_LE(hidden, 1u);
     EXPECT_LE(mostHidden, 1u);
+}
+
+namespace {
+// Whether what `fail` raises is a failure for want of what is held ahead.
+bool ForWantOfWhatIsHeld(const std::function<void()>& fail) {
+    try {
+        fail();
+    } catch (...) {
+        return FailedForWantOfWhatIsHeld();
+    }
+    ADD_FAILURE() << "nothing failed";
+    return false;
+}
+
+// The system's error number of what `fail` raises, or -1.
+int ErrorNumberRaised(const std::function<void()>& fail) {
+    try {
+        fail();
+    } catch (const fw::IOException& e) {
+        return e.ErrorNumber();
+    } catch (...) {
+    }
+    return -1;
+}
+}  // namespace
+
+TEST(ReadAheadFailure, OnlyAShortageOfHandlesRoomOrMemoryIsForWantOfWhatIsHeld) {
+    const struct {
+        const char* what;
+        std::function<void()> fail;
+        bool held;
+    } cases[] = {
+        {"no handle left", [] { throw fw::IOException("", EMFILE); }, true},
+        {"no handle left in the system", [] { throw fw::IOException("", ENFILE); }, true},
+        {"no room", [] { throw fw::IOException("", ENOSPC); }, true},
+        {"no room within the quota", [] { throw fw::IOException("", EDQUOT); }, true},
+        {"larger than a file may be", [] { throw fw::IOException("", EFBIG); }, true},
+        {"no memory for the system", [] { throw fw::IOException("", ENOMEM); }, true},
+        {"no memory", [] { throw std::bad_alloc(); }, true},
+        {"gone", [] { throw fw::IOException("", ENOENT); }, false},
+        {"not allowed", [] { throw fw::IOException("", EACCES); }, false},
+        {"a link loop", [] { throw fw::IOException("", ELOOP); }, false},
+        {"too long a name", [] { throw fw::IOException("", ENAMETOOLONG); }, false},
+        {"no reason from the system", [] { throw fw::IOException("the output is its own source"); }, false},
+        {"not a file failure", [] { throw fw::NilObjectException(); }, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ForWantOfWhatIsHeld(c.fail), c.held) << c.what;
+}
+
+TEST(ReadAheadFailure, TheLayerRaisesWithTheSystemsErrorNumber) {
+    const fs::path folder = fs::temp_directory_path() / ("quelmar-errno-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const auto trailer = [](const fw::String&) { return fw::String(); };
+    EXPECT_EQ(ErrorNumberRaised([&] { ReadEmlxDraft(*fw::FolderItemFromPath(folder / "gone.eml"), trailer); }), ENOENT);
+    // Past the file size limit, in a child whose limit it is.
+    std::ofstream(folder / "m.eml") << std::string(40000, 'm');
+    const int raised = RunInChild(
+        [&] {
+            EmlxDraft draft = ReadEmlxDraft(*fw::FolderItemFromPath(folder / "m.eml"), trailer);
+            return ErrorNumberRaised([&] {
+                WriteEmlxFile(fw::FolderItemFromPath(folder / "m.emlx"), *fw::FolderItemFromPath(folder / "m.eml"), draft);
+            });
+        },
+        [] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const struct rlimit limit = {16384, 16384};
+            return ::setrlimit(RLIMIT_FSIZE, &limit) == 0 ? 0 : 100;
+        });
+    EXPECT_EQ(raised, EFBIG);
+    fs::remove_all(folder);
 }
 
 TEST_F(ReadAhead, FilesThatFailOnTheirOwnAreAlertedAsOneThreadAlertsThemAndNothingDoneAheadIsDoneAgain) {
