@@ -64,7 +64,7 @@ MainWindow::BatchFileDone MainWindow::ConvertBatchFile(const Ref<FolderItem>& so
         placed = true;  // from here on, a failure is not undone by doing the file again
         StepBatchProgress();
     } catch (...) {
-        if (mayGiveBack && !placed) return BatchFileDone::GivenBack;
+        if (mayGiveBack && !placed && FailedForWantOfWhatIsHeld()) return BatchFileDone::GivenBack;
         AlertCaughtFailure(kAlertConvertFile, source);
         return BatchFileDone::Alerted;
     }

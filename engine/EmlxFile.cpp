@@ -35,7 +35,7 @@ EmlxDraft ReadEmlxDraft(const FolderItem& source, const TrailerBuilder& buildTra
                         const BeforeReading& beforeReading) {
     EmlxDraft draft;
     Ref<TextInputStream> in = source.OpenAsTextFile();
-    if (!in) throw IOException(source.LastError());
+    if (!in) throw IOException(source.LastError(), source.LastErrorNumber());
     // The codes of the very file that is read: one open serves both.
     FolderItem::MacCodes codes = in->Codes();
     draft.type = std::move(codes.type);

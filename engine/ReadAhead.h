@@ -8,44 +8,28 @@
 // takes each output when its turn comes and puts it under its name as
 // before, so outputs come into being in the same order, with the same names.
 // What a worker did not do, could not do, or did from a file that has
-// changed since is done again on the main thread, which reports what fails;
-// what was done ahead is dropped, and its files removed, on a stop or a
-// failure. Only small files are taken ahead, and only so many bytes at a
+// changed since is done again on the main thread, which reports what fails.
+// What was done ahead is dropped, and its files removed, on a stop, or on a
+// failure for want of what the workers hold (handles, room on the disk,
+// memory); a file that fails on its own costs no more than it does one
+// thread. Only small files are taken ahead, and only so many bytes at a
 // time, so that a stop waits for little and the memory, the disk space and
 // the handles held ahead stay small. Workers show nothing.
-#include <array>
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
-#include <optional>
 #include <thread>
 #include <vector>
 
-#include "engine/EmlxFile.h"
+#include "engine/ReadAheadQueue.h"
+#include "engine/ReadAheadWork.h"
 #include "framework/FolderItem.h"
 
 class ReadAheadWorker;
 
-// What a worker did of one file.
-struct AheadWork {
-    // The output, whole and waiting for its name.
-    std::optional<PendingEmlx> written;
-    // Where the output could not be made without a name: the file read and
-    // converted, for the main thread to write.
-    std::optional<EmlxDraft> draft;
-};
-
-// What the main thread gets at a file's turn.
-struct AheadTurn {
-    // Neither written nor drafted when the main thread is to do the file itself.
-    AheadWork work;
-    // The worker failed at this file (a read, a write, no handle left): what
-    // is held ahead may stand in the way of one thread's result, so it is
-    // all to be dropped before the file is done again.
-    bool workerFailed = false;
-};
+// Inside a catch: whether the failure is one that what the workers hold
+// ahead may have caused (no handle, no room on the disk, no memory), so that
+// the file done again alone may not fail. Any other failure is the file's own.
+bool FailedForWantOfWhatIsHeld();
 
 // The files of one folder from one entry up to the next folder in its
 // listing, read ahead while the level's loop goes through them. Dropping it
@@ -69,47 +53,18 @@ public:
     // Entries are taken in order.
     AheadTurn Take(int32_t index, const fw::FolderItem& entry);
 
-    // How many files, in this process, the main thread has taken as the
-    // workers had done them (tests tell by it that the workers did work).
-    static int64_t TakenAhead();
+    // The workers read the folder's listing and ask the destination for
+    // children; the main thread changes neither while the run lasts.
+    const fw::FolderItem& Folder() const { return folder_; }
+    const fw::FolderItem& Destination() const { return destination_; }
 
-    // How far ahead the workers may get: files, and bytes of the files held
-    // ahead (a worker takes up no more once they reach it).
-    static constexpr int32_t kFilesAhead = 32;
-    static constexpr uint64_t kBytesAhead = 8u << 20;
     // Larger files are done by the main thread at their turn.
     static constexpr uint64_t kLargestAhead = 4u << 20;
 
 private:
-    friend class ReadAheadWorker;
-    // One entry being done or done ahead; the slot of an entry is its index
-    // modulo the number of slots, so that recording a result needs no memory.
-    struct Slot {
-        enum class State : uint8_t { Free, Busy, Done };
-        State state = State::Free;
-        int32_t index = 0;
-        uint64_t bytes = 0;  // of the room ahead, held until the work is taken or dropped
-        AheadWork work;
-        bool failed = false;
-    };
-    static constexpr int32_t kSlots = kFilesAhead + 1;
-    Slot& SlotOf(int32_t index) { return slots_[static_cast<size_t>(index % kSlots)]; }
-    const Slot& SlotOf(int32_t index) const { return slots_[static_cast<size_t>(index % kSlots)]; }
-    bool IsDone(int32_t index) const;
-    // Frees the slot; its work goes to `dropped`, to be removed outside the lock.
-    void Free(Slot& slot, AheadWork& dropped);
-
-    ReadAheadWorker& worker_;
+    AheadQueue& queue_;
     const fw::FolderItem& folder_;
     const fw::FolderItem& destination_;
-    const int32_t last_;
-    // Under the workers' lock:
-    int32_t next_;   // the next entry a worker takes up
-    int32_t taken_;  // the last entry the main thread has asked for
-    int busy_ = 0;   // workers at an entry of this run
-    uint64_t bytesAhead_ = 0;
-    bool failed_ = false;  // a worker failed: no more entries are taken up
-    std::vector<Slot> slots_;  // kSlots, off the stack: a level of the walk holds its run there
 };
 
 // A few threads that serve the runs one at a time, as the walk makes them,
@@ -127,25 +82,26 @@ public:
     int32_t Threads() const { return static_cast<int32_t>(threads_.size()); }
     // The worker belongs to the process that started it (a forked child has not got its threads).
     bool Ours() const;
+    // The entries of the run being served.
+    AheadQueue& Queue() { return queue_; }
 
 private:
-    friend class ReadAheadRun;
     void Serve();
-    void ConvertAhead(ReadAheadRun& run, int32_t index, AheadWork& work, uint64_t& bytes, bool& failed) noexcept;
-    void Start(ReadAheadRun& run);
-    void Stop(ReadAheadRun& run);
     void End();
-    bool MayReadMore(const ReadAheadRun& run, int32_t within) const;
-    void WakeWorkers(const ReadAheadRun& run);
-    void WaitOnMain(std::unique_lock<std::mutex>& lock, const std::function<bool()>& done);
 
-    std::mutex mutex_;
-    std::condition_variable forWorkers_, forMain_;
-    int workersWaiting_ = 0;
-    bool mainWaiting_ = false;
-    int32_t mainWaitsFor_ = 0;
-    ReadAheadRun* run_ = nullptr;
-    bool ending_ = false;
+    AheadQueue queue_;
     const int pid_;
     std::vector<std::thread> threads_;
 };
+
+// What tests see of reading ahead, and their way to hold up or fail a
+// worker at an entry. A program installs none.
+struct ReadAheadProbe {
+    // Called by a worker before it does entry `index` of a run: it may wait,
+    // or raise to fail there.
+    std::function<void(int32_t index)> beforeWork;
+    // Called by the main thread for each file it takes as the workers did it.
+    std::function<void()> takenAhead;
+};
+// Installed while no run is under way; nullptr for none.
+void SetReadAheadProbe(const ReadAheadProbe* probe);

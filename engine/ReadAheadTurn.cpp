@@ -30,12 +30,13 @@ ReadAheadWorker* MainWindow::BatchReadAhead() {
 // `runLast` keeps the last of them: the main thread does not look ahead
 // again at every file.
 //
-// A worker that failed at the file, or a main thread that failed beside the
-// workers, may have failed for what the workers hold (the room on the disk,
-// the handles): all that is held ahead is dropped, and the file is done again
-// by the main thread alone. When it fails alone too, the failure was the
-// file's own, and reading ahead goes on after it; when it does not, the run
-// goes on alone. Either way the run gives what one thread gives.
+// A worker or the main thread that failed at the file for want of what the
+// workers hold (handles, room on the disk, memory) may not fail alone: all
+// that is held ahead is dropped, and the file is done again by the main
+// thread alone. When it fails alone too, reading ahead goes on after it;
+// when it does not, the run goes on alone. A file's own failure (it is gone,
+// unreadable, a broken link) is alerted at its turn, as one thread alerts
+// it, and reading ahead goes on. Either way the run gives what one thread gives.
 void MainWindow::ConvertInTurn(FolderItem& source, int32_t index, int32_t count, const Ref<FolderItem>& entry,
                                const Ref<FolderItem>& destination, std::optional<ReadAheadRun>& run,
                                int32_t& runLast) {

@@ -27,9 +27,17 @@ public:
 };
 
 // The system refused a file operation: no space, no permission, missing parent...
+// It carries the system's error number, so that a caller can tell a refusal
+// for want of a resource (no handle, no space) from one for the file itself.
 class IOException : public RuntimeException {
 public:
-    explicit IOException(const std::string& message = "IOException") : RuntimeException(message) {}
+    explicit IOException(const std::string& message = "IOException", int error = 0)
+        : RuntimeException(message), error_(error) {}
+    // The system's error number (errno); 0 when the system did not refuse.
+    int ErrorNumber() const { return error_; }
+
+private:
+    int error_;
 };
 
 // A type-tested cast found an object of another class.

@@ -54,7 +54,7 @@ std::string ErrorText(const std::string& what, const std::filesystem::path& path
 }
 
 void RaiseIOError(const std::string& what, const std::filesystem::path& path, int error) {
-    throw IOException(ErrorText(what, path, error));
+    throw IOException(ErrorText(what, path, error), error);
 }
 
 FolderHandle::FolderHandle(std::shared_ptr<FolderHandle> parentFolder, std::string entryName, int fd)

@@ -96,7 +96,7 @@ FolderItem::Snapshot SnapshotOf(const struct stat& st);
 // The text of every failure of the layer's file operations: what failed,
 // the path and the system's reason.
 std::string ErrorText(const std::string& what, const std::filesystem::path& path, int error);
-// Raises IOException with that text.
+// Raises IOException with that text and the error number.
 [[noreturn]] void RaiseIOError(const std::string& what, const std::filesystem::path& path, int error);
 
 // Tells the creation observer, when there is one, that the entry at the

@@ -315,23 +315,27 @@ void FolderItem::CreateAsFolder() {
 
 Ref<TextInputStream> FolderItem::OpenAsTextFile() const {
     lastError_.clear();
+    lastErrorNumber_ = 0;
     try {
         const int fd = OpenForReading(At());
         if (fd < 0) {
-            lastError_ = ErrorText("cannot open", Path(), errno);
+            lastErrorNumber_ = errno;
+            lastError_ = ErrorText("cannot open", Path(), lastErrorNumber_);
             return Nil;
         }
         // Only a regular file is read: a device would never end.
         struct stat st;
         const bool examined = ::fstat(fd, &st) == 0;
         if (!examined || !S_ISREG(st.st_mode)) {
-            lastError_ = examined ? "cannot read " + Path().string() + ": not a regular file" : ErrorText("cannot read", Path(), errno);
+            lastErrorNumber_ = examined ? 0 : errno;
+            lastError_ = examined ? "cannot read " + Path().string() + ": not a regular file" : ErrorText("cannot read", Path(), lastErrorNumber_);
             CloseCounted(fd);
             return Nil;
         }
         return New<TextInputStream>(fd, SnapshotOf(st), folder_, name_);
     } catch (const IOException& e) {
         lastError_ = e.what();
+        lastErrorNumber_ = e.ErrorNumber();
         return Nil;
     }
 }

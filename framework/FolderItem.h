@@ -142,8 +142,10 @@ public:
     // Whether the entry, not following a link, is still what was seen: false
     // when it has gone, or has been replaced, written or changed since.
     bool Unchanged(const Snapshot& seen) const;
-    // Why the last OpenAsTextFile gave Nil: the path and the system's reason.
+    // Why the last OpenAsTextFile gave Nil: the path and the system's reason,
+    // and the system's error number (0 when the system did not refuse).
     std::string LastError() const { return lastError_; }
+    int LastErrorNumber() const { return lastErrorNumber_; }
 
     // What the listing of its folder said the entry is.
     Listed ListedAs() const { return listed_; }
@@ -182,6 +184,7 @@ private:
     bool listedOnce_ = false;
     std::shared_ptr<PendingFile> pending_;  // the file CreateTextFile made
     mutable std::string lastError_;
+    mutable int lastErrorNumber_ = 0;
 };
 
 // Tests watch what a run makes through this: it is told every file and

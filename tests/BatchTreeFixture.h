@@ -35,11 +35,14 @@ protected:
             made_.push_back(p.lexically_relative(root_ / "Out").generic_string());
             if (onCreate_) onCreate_(made_.back());
         });
+        probe_.takenAhead = [this] { ++takenAhead_; };
+        SetReadAheadProbe(&probe_);
     }
 
     void TearDown() override {
         fw::SetWorkerThreads(std::nullopt);
         fw::SetCreationObserver(nullptr);
+        SetReadAheadProbe(nullptr);
         fw::SetBackgroundTaskObserver(nullptr);
         if (window_) window_->Close();
         window_.Release();
@@ -101,7 +104,7 @@ protected:
         dialogs_->alerts.clear();
         window_->StatusText()->SetText("-");
         Seen seen;
-        const int64_t takenBefore = ReadAheadRun::TakenAhead();
+        const int64_t takenBefore = takenAhead_;
         fw::SetBackgroundTaskObserver([&] {
             seen.progress.push_back(std::to_string(Progress()) + " " + window_->StatusText()->Text().ToUTF8());
         });
@@ -109,7 +112,7 @@ protected:
         fw::SetBackgroundTaskObserver(nullptr);
         seen.made = made_;
         seen.alerts = dialogs_->Prompts();
-        seen.takenAhead = ReadAheadRun::TakenAhead() - takenBefore;
+        seen.takenAhead = takenAhead_ - takenBefore;
         for (auto it = std::filesystem::recursive_directory_iterator(Path(target));
              it != std::filesystem::recursive_directory_iterator(); ++it) {
             const std::string name = std::filesystem::relative(it->path(), Path(target)).generic_string();
@@ -139,5 +142,9 @@ protected:
     fw::Ref<MainWindow> window_;
     std::vector<std::string> made_;
     std::function<void(const std::string&)> onCreate_;
+    // What the workers did: the files the main thread took as they did them,
+    // and a test's own way to hold up or fail a worker (beforeWork).
+    ReadAheadProbe probe_;
+    int64_t takenAhead_ = 0;
     ScopedDialogs dialogs_;
 };

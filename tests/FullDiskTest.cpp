@@ -3,13 +3,17 @@
 // when the test may mount one; a file size limit always.
 #include "BatchTreeFixture.h"
 
+#include <chrono>
 #include <csignal>
 #include <map>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/statvfs.h>
+#include <thread>
 
 #include "AsUnprivilegedUser.h"
 #include "EmlxReader.h"
+#include "framework/FileCalls.h"
 
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
@@ -130,6 +134,43 @@ TEST_F(FullDisk, ReadingAheadWritesWhatOneThreadWritesWhenTheSpaceRunsOut) {
         EXPECT_TRUE(oneThread.files == readAhead.files);  // not printed: megabytes
         EXPECT_EQ(Check("Small/Inbox_conv", "Inbox"), "");
     }
+}
+
+TEST_F(FullDisk, WhatTheWorkersHoldIsDroppedBeforeAFileTheyFailedForWantOfRoomIsDoneAgain) {
+#ifndef QUELMAR_UNNAMED_FILES
+    GTEST_SKIP() << "where files cannot go without a name, the workers hold no room on the disk";
+#endif
+    if (!MountSmall("1m")) GTEST_SKIP() << "no file system may be mounted here";
+    // The second file takes five times the room of each other one; one
+    // thread writes it and four more.
+    constexpr size_t kSize = 100u << 10;
+    Write("Inbox/f10.eml", Sized("first", kSize));
+    Write("Inbox/f11.eml", Sized("large", 5 * kSize));
+    for (int i = 2; i < 40; ++i) Write("Inbox/f" + std::to_string(10 + i) + ".eml", Sized(std::to_string(i), kSize));
+    const Seen oneThread = RunSeen("Inbox", Layout::Mirror, 0, "Small");
+    ASSERT_FALSE(oneThread.alerts.empty());
+    ASSERT_EQ(oneThread.files.count("Inbox_conv/f11.emlx"), 1u);
+    // The second file is done ahead only once the files after it have filled
+    // the disk (less than two of them fit in what is left, and what the
+    // others may still give back is less than the second file needs): it
+    // fails for want of the room they hold, which is the second file's once
+    // what they hold is dropped.
+    bool filled = false;
+    probe_.beforeWork = [&](int32_t index) {
+        if (index != 2) return;
+        for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+             !filled && std::chrono::steady_clock::now() < until;) {
+            struct statvfs room;
+            filled = ::statvfs(Path("Small").c_str(), &room) == 0 && room.f_bavail * room.f_frsize < 2 * kSize;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    };
+    const Seen readAhead = RunSeen("Inbox", Layout::Mirror, 3, "Small");
+    ASSERT_TRUE(filled) << "the workers did not fill the disk";
+    EXPECT_EQ(oneThread.made, readAhead.made);
+    EXPECT_EQ(oneThread.progress, readAhead.progress);
+    EXPECT_EQ(oneThread.alerts, readAhead.alerts);
+    EXPECT_TRUE(oneThread.files == readAhead.files);  // not printed: megabytes
 }
 
 TEST_F(FullDisk, TheSingleConversionLeavesNoTruncatedOutputAndKeepsTheEarlierOne) {

@@ -133,7 +133,8 @@ private:
     // folder of a run), the per-file progress step, and the files written.
     void StepBatchProgress();
     // GivenBack, with nothing reported or left, when `mayGiveBack` and the
-    // file could not be converted: the caller has it done again.
+    // file could not be converted for want of what is held ahead: the
+    // caller has it done again.
     enum class BatchFileDone { Converted, Alerted, GivenBack };
     BatchFileDone ConvertBatchFile(const fw::Ref<fw::FolderItem>& source, const fw::Ref<fw::FolderItem>& destination,
                                    AheadWork ahead, bool mayGiveBack);
