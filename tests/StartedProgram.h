@@ -55,6 +55,21 @@ inline bool WaitsForEvents(pid_t pid) {
     return call == SYS_ppoll || call == SYS_pselect6;
 }
 
+// A copy of the application's folder (the executable in bin/, the pictures
+// beside it) in `into`, where nobody may run it: the build may lie in a
+// folder that only root may enter, such as a clone in /root. The copy's
+// executable.
+inline std::string CopyForNobody(const std::string& program, const std::filesystem::path& into) {
+    namespace fs = std::filesystem;
+    const fs::path application = fs::path(program).parent_path().parent_path();
+    fs::remove_all(into);
+    fs::create_directories(into);
+    fs::permissions(into, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+    fs::copy(application, into / application.filename(), fs::copy_options::recursive);
+    return (into / application.filename() / fs::relative(program, application)).string();
+}
+
 enum class Outcome { CameUp, Ended, Hung };
 
 struct Run {

@@ -412,12 +412,13 @@ TEST(StartingTheProgram, WithoutTheThreadsOrMemoryItNeedsItEndsWithAMessageAndNe
         {"140 MB of address space", {RLIMIT_AS, 140 * kMB}, false},
         {"200 MB of address space", {RLIMIT_AS, 200 * kMB}, false},
     };
-    const std::filesystem::path errors =
-        std::filesystem::temp_directory_path() / ("quelmar-startup-" + std::to_string(::getpid()) + ".txt");
+    const std::filesystem::path scratch =
+        std::filesystem::temp_directory_path() / ("quelmar-startup-" + std::to_string(::getpid()));
+    const std::string program = started_program::CopyForNobody(QUELMAR_EXECUTABLE, scratch);
+    const std::filesystem::path errors = scratch / "errors.txt";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const started_program::Run run =
-            started_program::Start(QUELMAR_EXECUTABLE, c.limit, errors, std::chrono::seconds(30));
+        const started_program::Run run = started_program::Start(program, c.limit, errors, std::chrono::seconds(30));
         ASSERT_NE(run.outcome, Outcome::Hung) << run.errors;
         if (c.mustComeUp) {
             EXPECT_EQ(run.outcome, Outcome::CameUp) << run.errors;
@@ -429,5 +430,5 @@ TEST(StartingTheProgram, WithoutTheThreadsOrMemoryItNeedsItEndsWithAMessageAndNe
             EXPECT_NE(run.errors.find("Quelmar: cannot start: "), std::string::npos) << run.errors;
         }
     }
-    std::filesystem::remove(errors);
+    std::filesystem::remove_all(scratch);
 }
