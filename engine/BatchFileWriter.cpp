@@ -65,8 +65,21 @@ MainWindow::BatchFileDone MainWindow::ConvertBatchFile(const Ref<FolderItem>& so
         StepBatchProgress();
     } catch (...) {
         if (mayGiveBack && !placed && FailedForWantOfWhatIsHeld()) return BatchFileDone::GivenBack;
+        if (!placed) KeepNameOfFailedFile(source, destination);
         AlertCaughtFailure(kAlertConvertFile, source);
         return BatchFileDone::Alerted;
     }
     return BatchFileDone::Converted;
+}
+
+// A file that fails keeps the name it would have had: an output an earlier
+// run made of it stays whole, and the files after it keep their names, so
+// that no other message takes its place.
+void MainWindow::KeepNameOfFailedFile(const Ref<FolderItem>& source, const Ref<FolderItem>& destination) noexcept {
+    try {
+        BatchPlaces& places = BatchPlacesOfRun();
+        places.NoteWritten(destination, places.FreeOutputName(destination, source->Name()));
+    } catch (...) {
+        // A destination that cannot be told (Nil) holds no output to keep.
+    }
 }

@@ -31,10 +31,8 @@ std::string AsciiFolded(std::string_view text) {
     return folded;
 }
 
-}  // namespace
-
-std::string FoldedName(std::string_view name) {
-    // Most names are ASCII, and a batch run folds one per file.
+// One name, without a "/".
+std::string FoldedPathName(std::string_view name) {
     if (IsAscii(name) || !IsUTF8(name)) return AsciiFolded(name);
     // Decomposed first, so that a letter and its accent fold as one; folding
     // can give text that is no longer decomposed, so once more after it.
@@ -44,6 +42,24 @@ std::string FoldedName(std::string_view name) {
         .normalized(QString::NormalizationForm_D)
         .toUtf8()
         .toStdString();
+}
+
+}  // namespace
+
+std::string FoldedName(std::string_view name) {
+    // Most names are ASCII, and a batch run folds one per file.
+    if (IsAscii(name)) return AsciiFolded(name);
+    // Each name of a path on its own: one that is not UTF-8 leaves the others folded.
+    std::string folded;
+    folded.reserve(name.size());
+    for (size_t start = 0; start <= name.size();) {
+        size_t end = name.find('/', start);
+        if (end == std::string_view::npos) end = name.size();
+        folded += FoldedPathName(name.substr(start, end - start));
+        if (end < name.size()) folded += '/';
+        start = end + 1;
+    }
+    return folded;
 }
 
 }  // namespace fw

@@ -10,8 +10,8 @@
 namespace fw {
 
 // The name (or path) with letter case and Unicode normalisation folded: two
-// names that fold to the same text are one entry on such a volume. Bytes that
-// are not UTF-8 are kept as they are, ASCII letters folded.
+// names that fold to the same text are one entry on such a volume. A name
+// that is not UTF-8 is kept as it is, but for its ASCII letters.
 std::string FoldedName(std::string_view name);
 
 }  // namespace fw

@@ -141,15 +141,35 @@ TEST_F(EmlxBatchWriter, NamesThatAMacTakesForOneClashOnEveryVolume) {
     EXPECT_TRUE(dialogs_->alerts.empty());
 }
 
-TEST_F(EmlxBatchWriter, ANameFreedByAFailedWriteIsNotSkipped) {
+TEST_F(EmlxBatchWriter, AFileThatFailsKeepsItsNameAndWhatAnEarlierRunMadeOfIt) {
     Write("src/a.eml", "Subject: first\n");
     Write("src/a.txt", "Subject: second\n");
-    std::filesystem::create_directory(Path("out/a.emlx"));  // the first one fails
-    ConvertIntoFolder("src/a.eml", "out");
-    std::filesystem::remove(Path("out/a.emlx"));
-    ConvertIntoFolder("src/a.txt", "out");
-    EXPECT_EQ("second", ReadEmlx(Path("out/a.emlx")).subject);
+    for (const char* name : {"src/a.eml", "src/a.txt"}) ConvertIntoFolder(name, "out");
+    // A rerun in which the first can no longer be read: its earlier output
+    // stays, and the second does not take its name.
+    MainWindowTestAccess::ClearBatchOutputsWritten(*window_);
+    std::filesystem::remove(Path("src/a.eml"));
+    std::filesystem::create_symlink(Path("gone"), Path("src/a.eml"));
+    Write("src/a.txt", "Subject: second again\n");
+    for (const char* name : {"src/a.eml", "src/a.txt"}) ConvertIntoFolder(name, "out");
+    EXPECT_EQ("first", ReadEmlx(Path("out/a.emlx")).subject);
+    EXPECT_EQ("second again", ReadEmlx(Path("out/a 2.emlx")).subject);
+    EXPECT_FALSE(std::filesystem::exists(Path("out/a 3.emlx")));
     EXPECT_EQ(std::vector<std::string>{kAlert}, dialogs_->Prompts());
+}
+
+TEST_F(EmlxBatchWriter, FoldersWhoseNamesFoldToOneShareTheirNamesBelowAnyFolder) {
+    // On a Mac "Café" and "CAFÉ" are one folder, also below a folder whose
+    // name is not UTF-8.
+    Write("src/a.eml", "Subject: first\n");
+    Write("src/A.eml", "Subject: second\n");
+    std::filesystem::create_directories(Path("out/x\xE9/Caf\xC3\xA9"));
+    std::filesystem::create_directories(Path("out/x\xE9/CAF\xC3\x89"));
+    ConvertIntoFolder("src/a.eml", "out/x\xE9/Caf\xC3\xA9");
+    ConvertIntoFolder("src/A.eml", "out/x\xE9/CAF\xC3\x89");
+    EXPECT_EQ("first", ReadEmlx(Path("out/x\xE9/Caf\xC3\xA9/a.emlx")).subject);
+    EXPECT_EQ("second", ReadEmlx(Path("out/x\xE9/CAF\xC3\x89/A 2.emlx")).subject);
+    EXPECT_TRUE(dialogs_->alerts.empty());
 }
 
 TEST_F(EmlxBatchWriter, WhereANewFileCannotBeNamedItIsWrittenUnderAHiddenNameInstead) {

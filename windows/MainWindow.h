@@ -141,6 +141,7 @@ private:
     void PlaceBatchOutput(const fw::FolderItem& source, const fw::Ref<fw::FolderItem>& destination,
                           PendingEmlx& pending);
     void WriteBatchOutput(const fw::FolderItem& source, const fw::Ref<fw::FolderItem>& destination, EmlxDraft&& draft);
+    void KeepNameOfFailedFile(const fw::Ref<fw::FolderItem>& source, const fw::Ref<fw::FolderItem>& destination) noexcept;
     void ClearBatchOutputsWritten();
 
     // While "Batch Convert" runs, the buttons that start work or change a
