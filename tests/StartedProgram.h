@@ -1,7 +1,7 @@
 #pragma once
-// The real program, started on the offscreen platform as the user nobody
-// with a lowered limit of its own, and watched until it has come up, has
-// ended, or has hung past a time.
+// The real program, started on the offscreen platform as an unprivileged
+// user of its own with a lowered limit, and watched until it has come up,
+// has ended, or has hung past a time.
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -19,9 +19,13 @@
 #include <thread>
 #include <unistd.h>
 
-#include "AsUnprivilegedUser.h"
 
 namespace started_program {
+
+// The user the program runs as: one of the test's own, which no other process
+// runs as, so that a limit of processes counts the program's tasks alone
+// (other tests drop to nobody meanwhile).
+inline constexpr uid_t kProgramUser = 65533;
 
 // The tasks (threads included) that run as the user now: the count that the
 // limit of processes holds against.
@@ -55,20 +59,35 @@ inline bool WaitsForEvents(pid_t pid) {
     return call == SYS_ppoll || call == SYS_pselect6;
 }
 
-// A copy of the application's folder (the executable in bin/, the pictures
-// beside it) in `into`, where nobody may run it: the build may lie in a
-// folder that only root may enter, such as a clone in /root. The copy's
-// executable.
-inline std::string CopyForNobody(const std::string& program, const std::filesystem::path& into) {
-    namespace fs = std::filesystem;
-    const fs::path application = fs::path(program).parent_path().parent_path();
-    fs::remove_all(into);
-    fs::create_directories(into);
-    fs::permissions(into, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                              fs::perms::others_read | fs::perms::others_exec);
-    fs::copy(application, into / application.filename(), fs::copy_options::recursive);
-    return (into / application.filename() / fs::relative(program, application)).string();
-}
+// A folder of the test's own, removed with all in it when the test ends
+// however it ends, with a copy of the application's folder (the executable
+// in bin/, the pictures beside it) where another user may run it: the build
+// may lie in a folder that only root may enter, such as a clone in /root.
+struct Scratch {
+    explicit Scratch(std::filesystem::path at) : path(std::move(at)) {
+        namespace fs = std::filesystem;
+        fs::remove_all(path);
+        fs::create_directories(path);
+        fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+    }
+    ~Scratch() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+
+    // The copy's executable.
+    std::string CopyOf(const std::string& program) const {
+        namespace fs = std::filesystem;
+        const fs::path application = fs::path(program).parent_path().parent_path();
+        fs::copy(application, path / application.filename(), fs::copy_options::recursive);
+        return (path / application.filename() / fs::relative(program, application)).string();
+    }
+
+    const std::filesystem::path path;
+};
 
 enum class Outcome { CameUp, Ended, Hung };
 
@@ -79,19 +98,19 @@ struct Run {
 };
 
 // A limit for the child: `resource` set to `value`, or for the number of
-// processes to nobody's tasks now and `value` more.
+// processes to that user's tasks now and `value` more.
 struct Limit {
     int resource = -1;  // none
     rlim_t value = 0;
 };
 
-// Starts `program` as nobody under the limit and watches it: it has come up
+// Starts `program` as that user under the limit and watches it: it has come up
 // once its event loop has waited for half a second on end; then it is asked
 // to end (SIGTERM). One that neither comes up nor ends within `timeout` has hung.
 inline Run Start(const std::string& program, const Limit& limit, const std::filesystem::path& errorsFile,
                  std::chrono::seconds timeout) {
     rlim_t value = limit.value;
-    if (limit.resource == RLIMIT_NPROC) value += TasksOf(kNobody) + 1;  // the child itself
+    if (limit.resource == RLIMIT_NPROC) value += TasksOf(kProgramUser) + 1;  // the child itself
     const int errors = ::open(errorsFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
     char* const envp[] = {const_cast<char*>("QT_QPA_PLATFORM=offscreen"), const_cast<char*>("HOME=/nonexistent"),
@@ -103,7 +122,7 @@ inline Run Start(const std::string& program, const Limit& limit, const std::file
         ::dup2(quiet, 0);
         ::dup2(quiet, 1);
         ::dup2(errors, 2);
-        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(120);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kProgramUser) != 0 || ::setuid(kProgramUser) != 0) ::_exit(120);
         const struct rlimit lowered = {value, value};
         if (limit.resource >= 0 && ::setrlimit(limit.resource, &lowered) != 0) ::_exit(121);
         ::execve(program.c_str(), argv, envp);

@@ -3,7 +3,7 @@
 // and network volumes do once their caches let an entry go. Nothing on such a
 // volume can be told apart by its identity.
 //
-//   shifting_inodes_fs <backing folder> <mount point>
+//   shifting_inodes_fs <backing folder> <mount point> [FUSE options...]
 #define FUSE_USE_VERSION 31
 #define _GNU_SOURCE
 
@@ -195,10 +195,10 @@ static const struct fuse_operations operations = {
 };
 
 int main(int argc, char* argv[]) {
-    if (argc != 3 || !realpath(argv[1], backing)) {
-        fprintf(stderr, "usage: %s <backing folder> <mount point>\n", argv[0]);
+    if (argc < 3 || !realpath(argv[1], backing)) {
+        fprintf(stderr, "usage: %s <backing folder> <mount point> [FUSE options...]\n", argv[0]);
         return 2;
     }
-    char* fuseArgs[] = {argv[0], argv[2], NULL};
-    return fuse_main(2, fuseArgs, &operations, NULL);
+    argv[1] = argv[0];  // FUSE's own arguments: the program's name, the mount point, the options
+    return fuse_main(argc - 1, argv + 1, &operations, NULL);
 }
