@@ -52,6 +52,7 @@ void MainWindow::p_ConvertFile(Ref<FolderItem> source, Ref<FolderItem> destinati
 // written, or its draft.
 MainWindow::BatchFileDone MainWindow::ConvertBatchFile(const Ref<FolderItem>& source, const Ref<FolderItem>& destination,
                                                        AheadWork ahead, bool mayGiveBack) {
+    const ReportsAbout about(source);  // what the trailer's and the date's catch-alls report
     bool placed = false;
     try {
         std::optional<PendingEmlx> written = std::move(ahead.written);

@@ -114,7 +114,7 @@ void MainWindow::p_Convert(Ref<FolderItem> SrcFolder, Ref<FolderItem> DestFolder
         if (!MakeOutputFolder(*output)) return;
         WalkLevelEntries(*SrcFolder, output, output, &MainWindow::p_Convert);
     } catch (...) {
-        ShowCaughtError(kAlertRenameItems);
+        ShowCaughtError(kAlertRenameItems, SrcFolder);
     }
 }
 
@@ -158,7 +158,7 @@ void MainWindow::p_Convert_MBox(Ref<FolderItem> SrcFolder, Ref<FolderItem> DestF
     try {
         ConvertMailboxLevel(SrcFolder, DestFolder, TopLevel, true, &MainWindow::p_Convert_MBox);
     } catch (...) {
-        ShowCaughtError(kAlertRenameItems);
+        ShowCaughtError(kAlertRenameItems, SrcFolder);
     }
 }
 
@@ -166,6 +166,6 @@ void MainWindow::p_Convert_MBox_MailStructure(Ref<FolderItem> SrcFolder, Ref<Fol
     try {
         ConvertMailboxLevel(SrcFolder, DestFolder, TopLevel, false, &MainWindow::p_Convert_MBox_MailStructure);
     } catch (...) {
-        ShowCaughtError(kAlertRenameItems);
+        ShowCaughtError(kAlertRenameItems, SrcFolder);
     }
 }

@@ -30,6 +30,6 @@ void MainWindow::p_CountItems(Ref<FolderItem> Folder) {
             RuntimeBackgroundTask();
         }
     } catch (...) {
-        ShowCaughtError(kAlertCountItems);
+        ShowCaughtError(kAlertCountItems, Folder);
     }
 }

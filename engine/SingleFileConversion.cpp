@@ -10,6 +10,7 @@
 using namespace fw;
 
 Ref<FolderItem> MainWindow::p_ConvertSingleFile(Ref<FolderItem> source) {
+    const ReportsAbout about(source);  // what the trailer's and the date's catch-alls report
     try {
         FixHandleBudget();
         EmlxDraft draft = ReadEmlxDraft(*source, [this](const String& header) { return p_GetPList(header); });

@@ -11,6 +11,7 @@
 using namespace fw;
 
 void MainWindow::p_ConvertFile_Obs(Ref<FolderItem> source, Ref<FolderItem> destination) {
+    const ReportsAbout about(source);
     try {
         EmlxDraft draft;
         draft.type = source->MacType();

@@ -108,3 +108,32 @@ TEST_F(LowMemory, AMessageTooLargeForTheMemoryIsAlertedAndNamedOnStandardError) 
         fs::create_directories(Path("Out"));
     }
 }
+
+TEST_F(LowMemory, AMessageWhoseTrailerCannotBeMadeIsNamedOnStandardError) {
+    if (kUnderSanitizer) GTEST_SKIP() << "a sanitizer's allocator ends the process where memory runs out";
+    // A subject of 100 MB: with room to read the message but not to make its
+    // trailer, the trailer's own catch-all alerts, and its line names the
+    // message; the file is written without its trailer.
+    constexpr size_t kSubject = 100 * kMB;
+    Write("Single/huge.eml", "Subject: " + std::string(kSubject, 'x') + "\n\nbody\n");
+    window_->SourceFile = fw::FolderItemFromPath(Path("Single/huge.eml"));
+    const std::string reasons = Path("reasons.txt").string();
+    const int result = RunInChild(
+        [&] {
+            if (!MainWindowTestAccess::ConvertSingleFile(*window_, window_->SourceFile)) return 1;
+            if (dialogs_->Prompts() != Strings{"Exception in p_GetPList"}) return 2;
+            return 0;
+        },
+        [&] {
+            if (!std::freopen(reasons.c_str(), "w", stderr)) return 101;
+            const rlim_t most = MappedNow() + 300 * kMB;
+            const struct rlimit limit = {most, most};
+            return ::setrlimit(RLIMIT_AS, &limit) == 0 ? 0 : 102;
+        });
+    const std::string told = Read("reasons.txt");
+    EXPECT_EQ(result, 0) << told;
+    const std::string line = "Quelmar: Exception in p_GetPList: " + Path("Single/huge.eml").string() + ": ";
+    EXPECT_EQ(told.rfind(line, 0), 0u) << told;
+    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
+    EXPECT_TRUE(fs::exists(Path("Single/huge.emlx")));
+}
