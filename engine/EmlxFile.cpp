@@ -99,10 +99,12 @@ void PlaceEmlx(PendingEmlx& pending, const FolderItem& source, const String& nam
     if (!pending.stream) return;
     // Replacing the source (its own entry, or the file it reaches through a
     // link) would take the message being converted away from the user.
-    const FolderItem::NameTakenRule notTheSource = [&](const FolderItem::Identity& taken) -> std::optional<String> {
-        if (taken == pending.source.identity || taken == source.EntryIdentity())
-            throw IOException("the output " + pending.output->Path().string() + " is its own source");
-        return std::nullopt;
+    const FolderItem::NameTakenCheck notTheSource = [&](const FolderItem::Identity& taken) {
+        if (taken == pending.source.identity || taken == source.EntryIdentity()) {
+            const std::filesystem::path output = pending.output->Path();
+            throw IOException("the output " + (name.IsEmpty() ? output : output.parent_path() / name.ToUTF8()).string() +
+                              " is its own source");
+        }
     };
     if (name.IsEmpty()) pending.stream->Close(notTheSource);
     else pending.stream->CloseAs(name, notTheSource);

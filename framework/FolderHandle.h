@@ -51,9 +51,9 @@ struct PendingFile {
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
 
-    // Closes the file (checked) and puts it under `name`, following the
-    // rule when the name is taken; on any failure removes it and raises.
-    void Place(const FolderItem::NameTakenRule& whenTaken);
+    // Closes the file (checked) and puts it under `name`, checking with
+    // `whenTaken` an entry it replaces; on any failure removes it and raises.
+    void Place(const FolderItem::NameTakenCheck& whenTaken);
     // Drops the file: closed and removed, nothing left.
     void Discard() noexcept;
     // Drops the file and raises IOException: what failed, the file's path and the reason.

@@ -236,7 +236,7 @@ bool FolderItem::IsWriteable() const {
 
 // The codes are those of the file that would be read: through a link only
 // when the listing gave a link. Read afresh at every call.
-std::optional<FolderItem::FinderInfoBytes> FolderItem::ReadFinderInfo() const {
+std::optional<FinderInfoBytes> FolderItem::ReadFinderInfo() const {
     std::optional<FinderInfoBytes> info;
     if (Writing()) {
         info = FinderInfoOf(pending_->fd);

@@ -39,9 +39,6 @@ public:
         bool operator==(const Identity& o) const { return device == o.device && inode == o.inode; }
         bool operator<(const Identity& o) const { return device != o.device ? device < o.device : inode < o.inode; }
     };
-    struct IdentityHash {
-        size_t operator()(const Identity& id) const { return std::hash<uint64_t>()(id.inode * 31 + id.device); }
-    };
     // An entry as it was at one moment: which entry, its kind, size and
     // times. Writing to a file, replacing it or changing its attributes
     // changes its snapshot.
@@ -117,9 +114,9 @@ public:
     Ref<TextInputStream> OpenAsTextFile() const;
 
     // Asked when a new file is whole and its name is taken by an entry that
-    // is not a folder: none replaces that entry; a name is tried instead.
-    // It may raise to keep the entry, and the new file is dropped.
-    using NameTakenRule = std::function<std::optional<String>(const Identity& taken)>;
+    // is not a folder, before that entry is replaced: it may raise to keep
+    // the entry, and the new file is dropped.
+    using NameTakenCheck = std::function<void(const Identity& taken)>;
     // A new file in this item's folder, without a name yet (or, where the
     // file system cannot do that, under a temporary hidden name). The
     // item stands for it at once (Exists, the codes); the stream's Close puts
@@ -163,13 +160,12 @@ private:
         int dirfd;
         const char* name;
     };
-    using FinderInfoBytes = std::array<char, 32>;
     Place At() const;
     bool StatEntry(struct stat& st, bool follow) const;
     void Adopt() const;
     bool Writing() const;
     std::shared_ptr<FolderHandle> SelfHandle() const;
-    std::optional<FinderInfoBytes> ReadFinderInfo() const;
+    std::optional<std::array<char, 32>> ReadFinderInfo() const;  // the Finder information's bytes
     bool FollowsLink() const;
     int OpenForReading(const Place& at) const;
     void SetFinderCode(size_t offset, const String& code);

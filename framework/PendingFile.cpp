@@ -224,7 +224,7 @@ void PendingFile::CloseChecked() {
     if (closed != 0 && errno != EINTR) Fail("cannot write", errno);
 }
 
-void PendingFile::Place(const FolderItem::NameTakenRule& whenTaken) {
+void PendingFile::Place(const FolderItem::NameTakenCheck& whenTaken) {
     if (placed) return;
     if (fd < 0) Fail("cannot write", EBADF);
     try {
@@ -236,9 +236,8 @@ void PendingFile::Place(const FolderItem::NameTakenRule& whenTaken) {
                 Fail("cannot replace", errno);
             }
             if (S_ISDIR(st.st_mode)) Fail("cannot replace", EISDIR);
-            std::optional<String> other = whenTaken ? whenTaken(IdentityOf(st)) : std::nullopt;
-            if (other) name = other->ToUTF8();
-            replace = !other;
+            if (whenTaken) whenTaken(IdentityOf(st));
+            replace = true;
         }
     } catch (...) {
         Discard();

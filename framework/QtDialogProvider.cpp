@@ -1,6 +1,7 @@
 #include "framework/QtDialogProvider.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -11,9 +12,12 @@ namespace fw {
 
 namespace {
 QString Q(const String& s) { return QString::fromStdString(s.ToUTF8()); }
+// Paths in the file system's own encoding both ways, so that a name that is
+// not UTF-8 is chosen as it is on disk.
+QString FromPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 Ref<FolderItem> Item(const QString& path) {
     if (path.isEmpty()) return Nil;
-    return FolderItemFromPath(path.toStdString());
+    return FolderItemFromPath(QFile::encodeName(path).toStdString());
 }
 }  // namespace
 
@@ -26,14 +30,14 @@ int32_t QtDialogProvider::MsgBox(const String& prompt, int32_t, const String& ti
 
 Ref<FolderItem> QtDialogProvider::SelectFolder(const String& prompt, const std::string& startFolder) {
     return Item(QFileDialog::getExistingDirectory(QApplication::activeWindow(), Q(prompt),
-                                                  QString::fromStdString(startFolder)));
+                                                  FromPath(startFolder)));
 }
 
 Ref<FolderItem> QtDialogProvider::GetOpenFolderItem(const String& filter, const std::string& startFolder) {
     QString types = filter.IsEmpty() ? QString("All files (*)")
                                      : QString("Message files (*.%1 *.%1x);;All files (*)").arg(Q(filter));
     return Item(QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
-                                             QString::fromStdString(startFolder), types));
+                                             FromPath(startFolder), types));
 }
 
 void QtDialogProvider::Beep() {

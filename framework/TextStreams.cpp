@@ -135,11 +135,11 @@ void TextOutputStream::WriteGathered(std::initializer_list<std::string_view> pie
     }
 }
 
-void TextOutputStream::Close(const FolderItem::NameTakenRule& whenTaken) {
+void TextOutputStream::Close(const FolderItem::NameTakenCheck& whenTaken) {
     file_->Place(whenTaken);
 }
 
-void TextOutputStream::CloseAs(const String& name, const FolderItem::NameTakenRule& whenTaken) {
+void TextOutputStream::CloseAs(const String& name, const FolderItem::NameTakenCheck& whenTaken) {
     if (!file_->placed) file_->name = name.ToUTF8();
     file_->Place(whenTaken);
 }

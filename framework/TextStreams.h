@@ -63,11 +63,11 @@ public:
     void Write(const String& text);
     // Writes the pieces one after another in one gathered write.
     void WriteGathered(std::initializer_list<std::string_view> pieces);
-    // Puts the file under its name, following the rule when the name is
-    // taken (none: the entry there is replaced).
-    void Close(const FolderItem::NameTakenRule& whenTaken = nullptr);
+    // Puts the file under its name, replacing an entry there once
+    // `whenTaken` has let it.
+    void Close(const FolderItem::NameTakenCheck& whenTaken = nullptr);
     // The same under another name in the same folder.
-    void CloseAs(const String& name, const FolderItem::NameTakenRule& whenTaken = nullptr);
+    void CloseAs(const String& name, const FolderItem::NameTakenCheck& whenTaken = nullptr);
 
 private:
     std::shared_ptr<PendingFile> file_;

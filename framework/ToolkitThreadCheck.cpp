@@ -3,6 +3,7 @@
 #include <QThreadPool>
 #include <algorithm>
 #include <condition_variable>
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 #include <system_error>
@@ -29,6 +30,9 @@ std::string ToolkitThreadsMissing() {
         } catch (const std::system_error& e) {
             missing = "the toolkit needs " + std::to_string(wanted) + " threads, and only " + std::to_string(i) +
                       " could be started: " + std::strerror(e.code().value());
+        } catch (...) {  // no memory for the thread's own record: the threads started still end below
+            missing = "the toolkit needs " + std::to_string(wanted) + " threads, and only " + std::to_string(i) +
+                      " could be started: " + std::strerror(ENOMEM);
         }
     }
     {

@@ -5,9 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
-#include <unordered_set>
 
 #include "framework/Controls.h"
 #include "framework/FolderItem.h"
@@ -130,7 +128,7 @@ private:
     bool batchAlone_ = false;
 
     // The batch writer: the output of a file (no name written twice in one
-    // folder of a run), the per-file progress step, and the files written.
+    // folder of a run), and the per-file progress step.
     void StepBatchProgress();
     // GivenBack, with nothing reported or left, when `mayGiveBack` and the
     // file could not be converted for want of what is held ahead: the

@@ -264,8 +264,8 @@ class Window:
 def send_delete_window(display_name, window_id, answering=None, timeout=WINDOW_TIMEOUT):
     """Sends the window the close request (WM_DELETE_WINDOW). With
     `answering`, another window of the same application, then pings that one
-    (_NET_WM_PING) and waits for the answer: the application handles its
-    messages in order, so by then the close request has done all it will."""
+    (_NET_WM_PING) twice and waits for each answer: the application handles
+    its messages in order, so by then the close request has done all it will."""
     x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
     x11.XOpenDisplay.restype = ctypes.c_void_p
     x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
@@ -315,11 +315,9 @@ def send_delete_window(display_name, window_id, answering=None, timeout=WINDOW_T
         if not answering:
             x11.XFlush(display)
             return
-        ping, stamp = x11.XInternAtom(display, b"_NET_WM_PING", False), os.getpid() & 0x7fffffff
-        send(answering, ping, stamp, answering)
-        x11.XFlush(display)
+        ping = x11.XInternAtom(display, b"_NET_WM_PING", False)
 
-        def answered():
+        def answered(stamp):
             while x11.XPending(display):
                 event = XEvent()
                 x11.XNextEvent(display, ctypes.byref(event))
@@ -328,6 +326,13 @@ def send_delete_window(display_name, window_id, answering=None, timeout=WINDOW_T
                         and message.data[0] == ping and message.data[1] == stamp):
                     return True
             return False
-        wait_until("the answer to a ping after the close request", answered, timeout)
+
+        # Qt answers a ping as it reads it, and may read it in one go with the
+        # close request, whose close event it delivers only after: the answer
+        # to a second ping comes once all of the first batch has been handled.
+        for stamp in (os.getpid() & 0x7fffffff, (os.getpid() & 0x7fffffff) ^ 1):
+            send(answering, ping, stamp, answering)
+            x11.XFlush(display)
+            wait_until("the answer to a ping after the close request", lambda: answered(stamp), timeout)
     finally:
         x11.XCloseDisplay(display)
