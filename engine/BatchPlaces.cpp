@@ -5,36 +5,34 @@
 
 using namespace fw;
 
-std::string BatchPlaces::PlaceOf(const FolderItem& item) { return FoldedName(item.CanonicalPath()); }
-
 void BatchPlaces::Begin(const FolderItem& source) {
     outputPlaces_.clear();
     outputEntries_.clear();
-    sourcePlace_ = PlaceOf(source);
+    sourcePlace_ = FoldedPlace(source);
     sourceEntry_ = source.LeadsTo();
     ForgetWritten();
 }
 
 void BatchPlaces::AddOutputFolder(const FolderItem& folder) {
-    outputPlaces_.insert(PlaceOf(folder));
+    outputPlaces_.insert(FoldedPlace(folder));
     if (const auto entry = folder.EntryIdentity()) outputEntries_.insert(*entry);
 }
 
 bool BatchPlaces::IsOutputFolder(const FolderItem& folder) const {
-    if (outputPlaces_.count(PlaceOf(folder)) > 0) return true;
+    if (outputPlaces_.count(FoldedPlace(folder)) > 0) return true;
     const auto entry = folder.EntryIdentity();
     return entry && outputEntries_.count(*entry) > 0;
 }
 
 bool BatchPlaces::IsSourceFolder(const FolderItem& folder) const {
-    if (PlaceOf(folder) == sourcePlace_) return true;
+    if (FoldedPlace(folder) == sourcePlace_) return true;
     return sourceEntry_ && folder.EntryIdentity() == sourceEntry_;
 }
 
 BatchPlaces::Names& BatchPlaces::WrittenIn(const Ref<FolderItem>& destination) {
     // A level hands all its files the same destination: its place is worked out once.
     if (!lastWritten_ || lastDestination_ != destination) {
-        lastWritten_ = &written_[PlaceOf(*destination)];
+        lastWritten_ = &written_[FoldedPlace(*destination)];
         lastDestination_ = destination;
     }
     return *lastWritten_;

@@ -42,7 +42,6 @@ public:
 
 private:
     using Names = std::unordered_set<std::string>;
-    static std::string PlaceOf(const fw::FolderItem& item);
     Names& WrittenIn(const fw::Ref<fw::FolderItem>& destination);
 
     std::unordered_set<std::string> outputPlaces_;

@@ -17,7 +17,7 @@ Ref<FolderItem> MainWindow::p_ConvertSingleFile(Ref<FolderItem> source) {
         Ref<FolderItem> output = SourceFile->Parent()->Child(EmlxFileName(source->Name()));
         // "M.EMLX" gives "M.emlx": on a volume that folds letter case, that is
         // the source, whatever the volume says of the two entries.
-        if (FoldedName(output->CanonicalPath()) == FoldedName(source->CanonicalPath()))
+        if (FoldedPlace(*output) == FoldedPlace(*source))
             throw IOException("the output " + output->Path().string() + " is its own source");
         WriteEmlxFile(output, *source, draft);
         return output;

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "framework/FolderItem.h"
 #include "framework/Text.h"
 
 namespace fw {
@@ -61,5 +62,7 @@ std::string FoldedName(std::string_view name) {
     }
     return folded;
 }
+
+std::string FoldedPlace(const FolderItem& item) { return FoldedName(item.CanonicalPath()); }
 
 }  // namespace fw

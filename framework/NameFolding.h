@@ -14,4 +14,10 @@ namespace fw {
 // that is not UTF-8 is kept as it is, but for its ASCII letters.
 std::string FoldedName(std::string_view name);
 
+class FolderItem;
+// Where the item is, as such a volume tells places apart: its canonical path
+// (the links of the chosen folder resolved), folded. Two items of one place
+// are one entry, whatever the volume says of their identities.
+std::string FoldedPlace(const FolderItem& item);
+
 }  // namespace fw

@@ -22,18 +22,20 @@ std::string ToolkitThreadsMissing() {
     threads.reserve(static_cast<size_t>(std::max(wanted, 0)));
     std::string missing;
     for (int i = 0; i < wanted && missing.empty(); ++i) {
+        int error = 0;
         try {
             threads.emplace_back([&] {
                 std::unique_lock<std::mutex> lock(mutex);
                 released.wait(lock, [&] { return done; });
             });
         } catch (const std::system_error& e) {
-            missing = "the toolkit needs " + std::to_string(wanted) + " threads, and only " + std::to_string(i) +
-                      " could be started: " + std::strerror(e.code().value());
+            error = e.code().value();
         } catch (...) {  // no memory for the thread's own record: the threads started still end below
-            missing = "the toolkit needs " + std::to_string(wanted) + " threads, and only " + std::to_string(i) +
-                      " could be started: " + std::strerror(ENOMEM);
+            error = ENOMEM;
         }
+        if (error != 0)
+            missing = "the toolkit needs " + std::to_string(wanted) + " threads, and only " + std::to_string(i) +
+                      " could be started: " + std::strerror(error);
     }
     {
         const std::lock_guard<std::mutex> lock(mutex);
